@@ -1,0 +1,24 @@
+#include "MessageBox.h"
+
+namespace pelvanto {
+
+namespace {
+MessageBox::Responder &responder() {
+    static MessageBox::Responder r;
+    return r;
+}
+} // namespace
+
+QMessageBox::StandardButton MessageBox::show(QWidget *parent, const QString &text,
+                                             QMessageBox::Icon icon,
+                                             QMessageBox::StandardButtons buttons,
+                                             const QString &caption) {
+    if (responder())
+        return responder()(text, icon, buttons);
+    QMessageBox box(icon, caption, text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void MessageBox::setResponder(Responder r) { responder() = std::move(r); }
+
+} // namespace pelvanto

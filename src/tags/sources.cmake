@@ -1,0 +1,3 @@
+target_sources(pelvanto_tags PRIVATE
+  PathHelpers.cpp
+)

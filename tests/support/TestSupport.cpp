@@ -1,0 +1,46 @@
+#include "TestSupport.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <cmath>
+
+namespace testsupport {
+
+QString pulseServer() { return qEnvironmentVariable("PELVANTO_TEST_PULSE_SERVER"); }
+
+QString x11Display() { return qEnvironmentVariable("PELVANTO_TEST_DISPLAY"); }
+
+bool hasTool(const QString &program) {
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+ToolResult runTool(const QString &program, const QStringList &args, int timeoutMs) {
+    ToolResult result;
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForStarted(10000))
+        return result;
+    p.closeWriteChannel();
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return result;
+    }
+    result.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    result.out = p.readAllStandardOutput();
+    result.err = p.readAllStandardError();
+    return result;
+}
+
+QVector<qint16> sineTone(int rate, int channels, int frames, double frequency, double amplitude) {
+    QVector<qint16> samples(static_cast<qsizetype>(frames) * channels);
+    for (int i = 0; i < frames; ++i) {
+        const double v = amplitude * 32767.0 * std::sin(2.0 * M_PI * frequency * i / rate);
+        for (int c = 0; c < channels; ++c)
+            samples[static_cast<qsizetype>(i) * channels + c] = static_cast<qint16>(std::lround(v));
+    }
+    return samples;
+}
+
+} // namespace testsupport

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs every Debian package Pelvanto and its tests need. Quick when all are present.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev clang-format clang-tidy
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  # audio engine
+  libpulse-dev libsndfile1-dev libmp3lame-dev libvorbis-dev libogg-dev libspandsp-dev
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libfftw3-dev libasound2-dev
+  # tags, player, CD
+  libtag1-dev libopenmpt-dev libfluidsynth-dev timgm6mb-soundfont libcdio-dev libcdio-paranoia-dev
+  # X11 hotkeys
+  libxcb1-dev libxcb-keysyms1-dev libx11-xcb-dev
+  # run-time and test services
+  pulseaudio pulseaudio-utils xvfb xauth trayer xdotool x11-utils
+  # independent tools the tests compare against
+  ffmpeg sox libsox-fmt-all lame vorbis-tools id3v2 eyed3 python3-mutagen
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+echo "setup: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get -o DPkg::Lock::Timeout=600 update -qq
+$SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
