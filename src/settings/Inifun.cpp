@@ -17,9 +17,11 @@ namespace {
 constexpr int kReadBufferChars = 128; // one slot is the terminating NUL
 constexpr int kWriteBufferChars = 128;
 // A settings file is a few kilobytes; a larger one is not read whole.
-constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+constexpr qint64 kMaxFileBytes = qint64{16} * 1024 * 1024;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 QByteArray trimBlanks(const QByteArray &s) {
     qsizetype b = 0;
@@ -60,9 +62,8 @@ Line parseLine(const QByteArray &raw) {
     line.name = trimBlanks(text.left(eq));
     line.value = trimBlanks(text.mid(eq + 1));
     // A value wrapped in one pair of quotes reads without them.
-    if (line.value.size() >= 2 &&
-        ((line.value.front() == '"' && line.value.back() == '"') ||
-         (line.value.front() == '\'' && line.value.back() == '\'')))
+    if (line.value.size() >= 2 && ((line.value.front() == '"' && line.value.back() == '"') ||
+                                   (line.value.front() == '\'' && line.value.back() == '\'')))
         line.value = line.value.mid(1, line.value.size() - 2);
     return line;
 }
@@ -197,6 +198,8 @@ bool WriteIni(const QString &file, const QString &section, const QString &key,
     return out.commit();
 }
 
-QString settingsFile() { return programFile(QStringLiteral("settings.dat")); }
+QString settingsFile() {
+    return programFile(QStringLiteral("settings.dat"));
+}
 
 } // namespace pelvanto::Inifun

@@ -36,8 +36,12 @@ bool flagIsOn(const QString &text) {
     return !number || *number == 1.0;
 }
 
-std::optional<qint16> toInt16(const QString &text) { return toInteger<qint16>(text); }
-std::optional<qint32> toInt32(const QString &text) { return toInteger<qint32>(text); }
+std::optional<qint16> toInt16(const QString &text) {
+    return toInteger<qint16>(text);
+}
+std::optional<qint32> toInt32(const QString &text) {
+    return toInteger<qint32>(text);
+}
 
 std::optional<float> toSingle(const QString &text) {
     const auto number = asNumber(text);
@@ -49,7 +53,7 @@ std::optional<float> toSingle(const QString &text) {
 double leadingNumber(const QString &text) {
     QString digits;
     qsizetype i = 0;
-    const QString t = text;
+    const QString &t = text;
     while (i < t.size() && (t[i] == QLatin1Char(' ') || t[i] == QLatin1Char('\t')))
         ++i;
     if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+')))

@@ -44,8 +44,9 @@ private slots:
         QCOMPARE(readRaw(), QByteArray("[mp3]\r\nMP3Bitrate=128\r\n"));
         QVERIFY(WriteIni(path(), "mp3", "MP3Channels", "2"));
         QVERIFY(WriteIni(path(), "set", "outputformat", "3"));
-        QCOMPARE(readRaw(),
-                 QByteArray("[mp3]\r\nMP3Bitrate=128\r\nMP3Channels=2\r\n[set]\r\noutputformat=3\r\n"));
+        QCOMPARE(
+            readRaw(),
+            QByteArray("[mp3]\r\nMP3Bitrate=128\r\nMP3Channels=2\r\n[set]\r\noutputformat=3\r\n"));
         QCOMPARE(ReadIni(path(), "mp3", "MP3Channels"), QStringLiteral("2"));
     }
 

@@ -7,9 +7,13 @@
 
 namespace testsupport {
 
-QString pulseServer() { return qEnvironmentVariable("PELVANTO_TEST_PULSE_SERVER"); }
+QString pulseServer() {
+    return qEnvironmentVariable("PELVANTO_TEST_PULSE_SERVER");
+}
 
-QString x11Display() { return qEnvironmentVariable("PELVANTO_TEST_DISPLAY"); }
+QString x11Display() {
+    return qEnvironmentVariable("PELVANTO_TEST_DISPLAY");
+}
 
 bool hasTool(const QString &program) {
     return !QStandardPaths::findExecutable(program).isEmpty();

@@ -31,7 +31,7 @@ QVector<qint16> sineTone(int rate, int channels, int frames, double frequency,
 #define REQUIRE_PULSE()                                                                            \
     do {                                                                                           \
         if (testsupport::pulseServer().isEmpty())                                                  \
-            QSKIP("no test PulseAudio server (run through tools/run-tests.sh)");                  \
+            QSKIP("no test PulseAudio server (run through tools/run-tests.sh)");                   \
     } while (false)
 
 #define REQUIRE_X11()                                                                              \

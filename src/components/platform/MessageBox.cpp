@@ -19,6 +19,8 @@ QMessageBox::StandardButton MessageBox::show(QWidget *parent, const QString &tex
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-void MessageBox::setResponder(Responder r) { responder() = std::move(r); }
+void MessageBox::setResponder(Responder r) {
+    responder() = std::move(r);
+}
 
 } // namespace pelvanto

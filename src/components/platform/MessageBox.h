@@ -17,10 +17,10 @@ public:
     using Responder = std::function<QMessageBox::StandardButton(
         const QString &text, QMessageBox::Icon icon, QMessageBox::StandardButtons buttons)>;
 
-    static QMessageBox::StandardButton show(QWidget *parent, const QString &text,
-                                            QMessageBox::Icon icon = QMessageBox::Information,
-                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                            const QString &caption = QString::fromLatin1(kAppTitle));
+    static QMessageBox::StandardButton
+    show(QWidget *parent, const QString &text, QMessageBox::Icon icon = QMessageBox::Information,
+         QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+         const QString &caption = QString::fromLatin1(kAppTitle));
 
     // Tests answer message boxes instead of a person; pass an empty responder to restore.
     static void setResponder(Responder responder);

@@ -31,7 +31,9 @@ QString programFolder() {
     return stripTrailingSeparator(config);
 }
 
-QString programFile(const QString &name) { return programFolder() + QLatin1Char('/') + name; }
+QString programFile(const QString &name) {
+    return programFolder() + QLatin1Char('/') + name;
+}
 
 void setProgramFolderOverride(const QString &folder) {
     overrideFolder() = stripTrailingSeparator(folder);

@@ -22,7 +22,9 @@ bool SingleInstance::acquire() {
     return lock_->tryLock(0);
 }
 
-bool SingleInstance::isHeld() const { return lock_->isLocked(); }
+bool SingleInstance::isHeld() const {
+    return lock_->isLocked();
+}
 
 QString SingleInstance::defaultLockPath() {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);

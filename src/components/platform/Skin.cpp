@@ -12,7 +12,9 @@ namespace {
 constexpr qint64 kMaxSkinBytes = 1 << 20;
 } // namespace
 
-QString Skin::skinPath() { return programFile(QStringLiteral("skins/frmmain.skn")); }
+QString Skin::skinPath() {
+    return programFile(QStringLiteral("skins/frmmain.skn"));
+}
 
 bool Skin::applyTo(QWidget *window) {
     if (!window)
