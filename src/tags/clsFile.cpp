@@ -55,8 +55,7 @@ void clsFile::RefreshInfo() {
     info.lastAccessTime = toFileTime(st.stx_atime);
     info.lastWriteTime = toFileTime(st.stx_mtime);
     // Not every file system keeps a birth time; the write time stands in.
-    info.creationTime =
-        (st.stx_mask & STATX_BTIME) ? toFileTime(st.stx_btime) : info.lastWriteTime;
+    info.creationTime = (st.stx_mask & STATX_BTIME) ? toFileTime(st.stx_btime) : info.lastWriteTime;
     const auto device = (std::uint64_t(st.stx_dev_major) << 32) | st.stx_dev_minor;
     info.volumeSerialNumber = static_cast<std::uint32_t>(device ^ (device >> 32));
     info.sizeHigh = static_cast<std::uint32_t>(st.stx_size >> 32);
@@ -84,8 +83,12 @@ void clsFile::setEFileAttributes(std::uint32_t attributes) {
         (void)::chmod(native.constData(), mode);
 }
 
-QString clsFile::sExtension() const { return SplitPath(filename_, PathExtension); }
-QString clsFile::sName() const { return SplitPath(filename_, PathName); }
+QString clsFile::sExtension() const {
+    return SplitPath(filename_, PathExtension);
+}
+QString clsFile::sName() const {
+    return SplitPath(filename_, PathName);
+}
 QString clsFile::sNameAndExtension() const {
     return SplitPath(filename_, PathName | PathExtension);
 }

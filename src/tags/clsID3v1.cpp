@@ -43,7 +43,9 @@ QString trimSpaces(const QString &s) {
 
 // Tags written by other programs pad with NULs, ours with spaces; neither
 // padding is part of the text.
-QString cleanText(const QString &raw) { return trimSpaces(CutAtNul(trimSpaces(raw))); }
+QString cleanText(const QString &raw) {
+    return trimSpaces(CutAtNul(trimSpaces(raw)));
+}
 
 template <size_t N> QString readText(const std::array<char, N> &field) {
     return cleanText(QString::fromLatin1(field.data(), static_cast<qsizetype>(N)));
@@ -57,21 +59,36 @@ template <size_t N> void writeText(std::array<char, N> &field, const QString &va
 
 } // namespace
 
-clsID3v1::clsID3v1()
-    : genres_(QString::fromLatin1(kGenreTable).split(QLatin1Char('|'))) {}
+clsID3v1::clsID3v1() : genres_(QString::fromLatin1(kGenreTable).split(QLatin1Char('|'))) {}
 
 QString clsID3v1::ReturnGenre(int genre) const {
     return genre >= 0 && genre < genres_.size() ? genres_.at(genre) : QString();
 }
 
-QString clsID3v1::tagTitle() const { return readText(title_); }
-void clsID3v1::setTagTitle(const QString &value) { writeText(title_, value); }
-QString clsID3v1::tagArtist() const { return readText(artist_); }
-void clsID3v1::setTagArtist(const QString &value) { writeText(artist_, value); }
-QString clsID3v1::tagAlbum() const { return readText(album_); }
-void clsID3v1::setTagAlbum(const QString &value) { writeText(album_, value); }
-QString clsID3v1::tagYear() const { return readText(year_); }
-void clsID3v1::setTagYear(const QString &value) { writeText(year_, value); }
+QString clsID3v1::tagTitle() const {
+    return readText(title_);
+}
+void clsID3v1::setTagTitle(const QString &value) {
+    writeText(title_, value);
+}
+QString clsID3v1::tagArtist() const {
+    return readText(artist_);
+}
+void clsID3v1::setTagArtist(const QString &value) {
+    writeText(artist_, value);
+}
+QString clsID3v1::tagAlbum() const {
+    return readText(album_);
+}
+void clsID3v1::setTagAlbum(const QString &value) {
+    writeText(album_, value);
+}
+QString clsID3v1::tagYear() const {
+    return readText(year_);
+}
+void clsID3v1::setTagYear(const QString &value) {
+    writeText(year_, value);
+}
 
 QString clsID3v1::tagComments() const {
     QString raw = QString::fromLatin1(comment_.data(), static_cast<qsizetype>(comment_.size()));
@@ -98,7 +115,9 @@ bool clsID3v1::setTagComments(const QString &value) {
     return true;
 }
 
-std::uint8_t clsID3v1::tagTrack() const { return zero_ != 0 ? 0 : track_; }
+std::uint8_t clsID3v1::tagTrack() const {
+    return zero_ != 0 ? 0 : track_;
+}
 
 void clsID3v1::setTagTrack(std::uint8_t value) {
     zero_ = 0;

@@ -80,7 +80,9 @@ bool clsID3v23::SaveTag() {
     return tag.Save(filename_, true);
 }
 
-bool clsID3v23::RemoveTag() { return freshComponent().Remove(filename_, true); }
+bool clsID3v23::RemoveTag() {
+    return freshComponent().Remove(filename_, true);
+}
 
 bool clsID3v23::HasTag() {
     ID3v2TagComponent &tag = freshComponent();

@@ -32,7 +32,7 @@ QByteArray toneMp3() {
 }
 
 QString makeMp3(const QString &dir, const QString &name) {
-    const QString path = QDir(dir).filePath(name);
+    QString path = QDir(dir).filePath(name);
     writeFile(path, toneMp3());
     return path;
 }
@@ -74,10 +74,9 @@ QStringList frameIds(const QByteArray &file) {
     qint64 pos = 10;
     while (pos + 10 <= end && file[pos] != 0) {
         const auto b = [&](qint64 i) { return qint64(static_cast<unsigned char>(file[i])); };
-        const qint64 size = v4 ? (b(pos + 4) << 21) | (b(pos + 5) << 14) | (b(pos + 6) << 7) |
-                                     b(pos + 7)
-                               : (b(pos + 4) << 24) | (b(pos + 5) << 16) | (b(pos + 6) << 8) |
-                                     b(pos + 7);
+        const qint64 size =
+            v4 ? (b(pos + 4) << 21) | (b(pos + 5) << 14) | (b(pos + 6) << 7) | b(pos + 7)
+               : (b(pos + 4) << 24) | (b(pos + 5) << 16) | (b(pos + 6) << 8) | b(pos + 7);
         ids << QString::fromLatin1(file.mid(pos, 4));
         pos += 10 + size;
     }

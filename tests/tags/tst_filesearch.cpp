@@ -28,13 +28,15 @@ QStringList names(const clsFind &find) {
 
 // The files of a folder in the order the file system lists them, as find(1) sees it.
 QStringList fileSystemOrder(const QString &folder, const QString &pattern) {
-    const QString out = run(QStringLiteral("find"),
-                            {folder, "-mindepth", "1", "-maxdepth", "1", "-type", "f", "-iname",
-                             pattern, "-printf", "%f\\n"});
+    const QString out =
+        run(QStringLiteral("find"), {folder, "-mindepth", "1", "-maxdepth", "1", "-type", "f",
+                                     "-iname", pattern, "-printf", "%f\\n"});
     return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-void touch(const QString &path, const QByteArray &data = "x") { QVERIFY(writeFile(path, data)); }
+void touch(const QString &path, const QByteArray &data = "x") {
+    QVERIFY(writeFile(path, data));
+}
 
 } // namespace
 

@@ -46,11 +46,21 @@ private slots:
         QCOMPARE(t.tagStrGenre(), QStringLiteral("Blues"));
         QCOMPARE(t.record(), QByteArray(125, '\0'));
 
-        const QList<QPair<int, QString>> names = {
-            {0, "Blues"},        {12, "Other"},      {14, "R&B"},       {17, "Rock"},
-            {29, "Jazz+Funk"},   {40, "Alt. Rock"},  {62, "Pop/Punk"},  {67, "Phychedelic"},
-            {78, "Rock & Roll"}, {117, "power Ballad"}, {127, "Drum & Bass"}, {131, "indie"},
-            {140, "Comteporary Christian"}, {146, "JPop"}, {147, "Synth Pop"}};
+        const QList<QPair<int, QString>> names = {{0, "Blues"},
+                                                  {12, "Other"},
+                                                  {14, "R&B"},
+                                                  {17, "Rock"},
+                                                  {29, "Jazz+Funk"},
+                                                  {40, "Alt. Rock"},
+                                                  {62, "Pop/Punk"},
+                                                  {67, "Phychedelic"},
+                                                  {78, "Rock & Roll"},
+                                                  {117, "power Ballad"},
+                                                  {127, "Drum & Bass"},
+                                                  {131, "indie"},
+                                                  {140, "Comteporary Christian"},
+                                                  {146, "JPop"},
+                                                  {147, "Synth Pop"}};
         for (const auto &[n, name] : names)
             QCOMPARE(t.ReturnGenre(n), name);
         for (int n : {-1, 148, 200, 255, 1000})
@@ -96,9 +106,8 @@ private slots:
         auto pad = [](const char *s, int w) {
             return QByteArray(s) + QByteArray(w - int(qstrlen(s)), ' ');
         };
-        QCOMPARE(after.right(128), "TAG" + pad("Title", 30) + pad("Artist", 30) +
-                                       pad("Album", 30) + "1999" + pad("Comment", 28) + '\0' +
-                                       '\x0c' + '\x11');
+        QCOMPARE(after.right(128), "TAG" + pad("Title", 30) + pad("Artist", 30) + pad("Album", 30) +
+                                       "1999" + pad("Comment", 28) + '\0' + '\x0c' + '\x11');
         clsID3v1 back;
         back.setFilename(path());
         QVERIFY(back.HasTag());
@@ -220,8 +229,8 @@ private slots:
         QCOMPARE(t.tagComments(), QString(28, QLatin1Char('x')) + QStringLiteral("éü"));
 
         // The same through a file written by an ID3v1.0 tagger.
-        QVERIFY(writeFile(path(), toneMp3() + nulPaddedTag("t", thirty.left(28).toLatin1(), 'S',
-                                                           'T', 1)));
+        QVERIFY(writeFile(path(),
+                          toneMp3() + nulPaddedTag("t", thirty.left(28).toLatin1(), 'S', 'T', 1)));
         clsID3v1 f;
         f.setFilename(path());
         QVERIFY(f.ReadTag());
@@ -271,7 +280,8 @@ private slots:
         QVERIFY(eyed3.contains(QStringLiteral("artist: Artist")));
         QVERIFY(eyed3.contains(QStringLiteral("track: 7")));
         QVERIFY(eyed3.contains(QStringLiteral("Rock")));
-        const QString ff = run("ffprobe", {"-v", "error", "-show_entries", "format_tags=title,track,genre,date,comment", "-of",
+        const QString ff = run("ffprobe", {"-v", "error", "-show_entries",
+                                           "format_tags=title,track,genre,date,comment", "-of",
                                            "default=nw=1", path()});
         // ffmpeg takes ID3v1 text for UTF-8, so only the ASCII part is compared.
         QVERIFY2(ff.contains(QStringLiteral("TAG:title=Caf")), qPrintable(ff));

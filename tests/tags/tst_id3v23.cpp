@@ -54,8 +54,8 @@ void put(clsID3v23 &t, const Fields &f) {
 }
 
 Fields get(const clsID3v23 &t) {
-    return {t.tagTrack(),    t.tagTitle(),      t.tagArtist(),    t.tagAlbum(),
-            t.tagYear(),     t.tagGenre(),      t.tagComments(),  t.tagComposer(),
+    return {t.tagTrack(),      t.tagTitle(),     t.tagArtist(),   t.tagAlbum(),
+            t.tagYear(),       t.tagGenre(),     t.tagComments(), t.tagComposer(),
             t.tagOrigArtist(), t.tagCopyright(), t.tagURL(),      t.tagEncodedBy()};
 }
 
@@ -95,8 +95,8 @@ QByteArray be32(quint32 n) {
 QByteArray rawTag(int version, const QList<QPair<QByteArray, QByteArray>> &frames) {
     QByteArray body;
     for (const auto &[id, data] : frames)
-        body += id + (version == 4 ? syncSafe(data.size()) : be32(data.size())) +
-                QByteArray(2, 0) + data;
+        body += id + (version == 4 ? syncSafe(data.size()) : be32(data.size())) + QByteArray(2, 0) +
+                data;
     return QByteArray("ID3") + char(version) + char(0) + char(0) + syncSafe(body.size()) + body;
 }
 
@@ -230,10 +230,8 @@ private slots:
     void numericGenresReadAsNames() {
         // Other programs store references to the ID3v1 list in several forms.
         const QString path = dir.filePath(QStringLiteral("genre.mp3"));
-        const QList<QPair<QByteArray, QString>> cases = {{"(17)Rock", "Rock"},
-                                                         {"(17)", "Rock"},
-                                                         {"(13)Pop", "Pop"},
-                                                         {"Synthwave", "Synthwave"}};
+        const QList<QPair<QByteArray, QString>> cases = {
+            {"(17)Rock", "Rock"}, {"(17)", "Rock"}, {"(13)Pop", "Pop"}, {"Synthwave", "Synthwave"}};
         for (const auto &[stored, read] : cases) {
             writeFile(path, rawTag(3, {{"TCON", QByteArray(1, 0) + stored}}) + toneMp3());
             clsID3v23 t;
@@ -247,8 +245,8 @@ private slots:
     void missingAndNonRegularFiles() {
         clsID3v23 t;
         put(t, sample());
-        for (const QString &path : {dir.filePath("missing.mp3"), dir.path(),
-                                    QStringLiteral("/dev/zero"), QString()}) {
+        for (const QString &path :
+             {dir.filePath("missing.mp3"), dir.path(), QStringLiteral("/dev/zero"), QString()}) {
             t.setFilename(path);
             QVERIFY(!t.HasTag());
             QVERIFY(!t.ReadTag());
@@ -291,9 +289,9 @@ private slots:
         QVERIFY(t.RemoveTag());
         QCOMPARE(readFile(path), before);
         QVERIFY(!t.HasTag());
-        QCOMPARE(QFileInfo(path).permissions() & 0x7777,
-                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser |
-                     QFile::ReadGroup);
+        QCOMPARE(QFileInfo(path).permissions() & 0x7777, QFile::ReadOwner | QFile::WriteOwner |
+                                                             QFile::ReadUser | QFile::WriteUser |
+                                                             QFile::ReadGroup);
         QCOMPARE(strayFiles(own.path(), {"song.mp3"}), QStringList());
     }
 
@@ -319,10 +317,10 @@ private slots:
         const QString path = own.filePath(QStringLiteral("hostile.mp3"));
         const QByteArray audio = toneMp3();
         const QList<QByteArray> inputs = {
-            QByteArray("ID3"),                                       // cut inside the header
+            QByteArray("ID3"),                                         // cut inside the header
             QByteArray("ID3\x03\x00\x00\x7f\x7f\x7f\x7f", 10) + audio, // claims 256 MB
             QByteArray("ID3\x04\x00\x10\x00\x00\x02\x00", 10) + "TIT2" + QByteArray(50, 'x'),
-            rawTag(3, {{"TIT2", QByteArray(1, 0) + "ok"}}).left(25),  // frame cut short
+            rawTag(3, {{"TIT2", QByteArray(1, 0) + "ok"}}).left(25), // frame cut short
             // A frame whose size runs past the tag.
             QByteArray("ID3\x03\x00\x00\x00\x00\x00\x14", 10) + "TIT2" + be32(0x7fffffff) +
                 QByteArray(2, 0) + QByteArray(10, 'a') + audio,
@@ -392,8 +390,8 @@ private slots:
     void keepsFramesOfOtherPrograms() {
         REQUIRE_TOOL("mid3v2");
         const QString path = mp3();
-        run("mid3v2", {"--TIT3", "Subtitle", "--TXXX", "Mood:calm", "--USLT", "la la::eng",
-                       "-t", "Old", "-a", "Old artist", path});
+        run("mid3v2", {"--TIT3", "Subtitle", "--TXXX", "Mood:calm", "--USLT", "la la::eng", "-t",
+                       "Old", "-a", "Old artist", path});
         clsID3v23 t;
         t.setFilename(path);
         QVERIFY(t.ReadTag());
@@ -439,9 +437,9 @@ private slots:
         QVERIFY(eyed3.contains(f.url));
 
         const QJsonObject tags =
-            QJsonDocument::fromJson(run("ffprobe", {"-v", "error", "-show_entries", "format_tags",
-                                                    "-of", "json", path})
-                                        .toUtf8())
+            QJsonDocument::fromJson(
+                run("ffprobe", {"-v", "error", "-show_entries", "format_tags", "-of", "json", path})
+                    .toUtf8())
                 .object()["format"]
                 .toObject()["tags"]
                 .toObject();
@@ -464,8 +462,7 @@ private slots:
         latin.copyright = QStringLiteral("(c) 2020");
         put(t, latin);
         QVERIFY(t.SaveTag());
-        const QString id3lib = QString::fromUtf8(
-            testsupport::runTool("id3v2", {"-l", path}).out);
+        const QString id3lib = QString::fromUtf8(testsupport::runTool("id3v2", {"-l", path}).out);
         QVERIFY2(id3lib.contains(QStringLiteral("TIT2 (Title/songname/content description): Café")),
                  qPrintable(id3lib));
         QVERIFY(id3lib.contains(QStringLiteral("TYER (Year): 1999")));
@@ -481,40 +478,72 @@ private slots:
         QTest::addColumn<bool>("unicode");
         QTest::newRow("mid3v2 2.4 UTF-8")
             << "mid3v2"
-            << QStringList{"-t", "Ωμέγα", "-a", "Zoë", "-A", "Album", "-y", "2001", "-g", "Rock",
-                           "-T", "3/12", "-c", "Comment", "--TCOM", "Comp", "--TOPE", "Orig",
-                           "--TCOP", "Copy", "--TENC", "Enc", "--WXXX", ":http://x.org"}
+            << QStringList{"-t",     "Ωμέγα",   "-a",     "Zoë",  "-A",     "Album",
+                           "-y",     "2001",    "-g",     "Rock", "-T",     "3/12",
+                           "-c",     "Comment", "--TCOM", "Comp", "--TOPE", "Orig",
+                           "--TCOP", "Copy",    "--TENC", "Enc",  "--WXXX", ":http://x.org"}
             << QByteArray("\x04") << true;
-        QTest::newRow("eyeD3 2.3 UTF-16")
-            << "eyeD3"
-            << QStringList{"-Q", "--to-v2.3", "--encoding", "utf16", "-t", "Ωμέγα", "-a", "Zoë",
-                           "-A", "Album", "--recording-date", "2001", "-G", "Rock", "-n", "3",
-                           "-N", "12", "-c", "Comment", "--text-frame", "TCOM:Comp",
-                           "--text-frame", "TOPE:Orig", "--text-frame", "TCOP:Copy",
-                           "--text-frame", "TENC:Enc", "--user-url-frame", ":http\\://x.org"}
-            << QByteArray("\x03") << true;
+        QTest::newRow("eyeD3 2.3 UTF-16") << "eyeD3"
+                                          << QStringList{"-Q",
+                                                         "--to-v2.3",
+                                                         "--encoding",
+                                                         "utf16",
+                                                         "-t",
+                                                         "Ωμέγα",
+                                                         "-a",
+                                                         "Zoë",
+                                                         "-A",
+                                                         "Album",
+                                                         "--recording-date",
+                                                         "2001",
+                                                         "-G",
+                                                         "Rock",
+                                                         "-n",
+                                                         "3",
+                                                         "-N",
+                                                         "12",
+                                                         "-c",
+                                                         "Comment",
+                                                         "--text-frame",
+                                                         "TCOM:Comp",
+                                                         "--text-frame",
+                                                         "TOPE:Orig",
+                                                         "--text-frame",
+                                                         "TCOP:Copy",
+                                                         "--text-frame",
+                                                         "TENC:Enc",
+                                                         "--user-url-frame",
+                                                         ":http\\://x.org"}
+                                          << QByteArray("\x03") << true;
         QTest::newRow("id3v2 2.3 Latin-1")
-            << "id3v2"
-            << QStringList{"-t", "Café", "-a", "Zoë", "-A", "Album", "-y", "2001", "-g", "17",
-                           "-T", "3/12", "-c", "Comment", "--TCOM", "Comp", "--TOPE", "Orig",
-                           "--TCOP", "Copy", "--TENC", "Enc"}
+            << "id3v2" << QStringList{"-t",     "Café",    "-a",     "Zoë",  "-A",     "Album",
+                                      "-y",     "2001",    "-g",     "17",   "-T",     "3/12",
+                                      "-c",     "Comment", "--TCOM", "Comp", "--TOPE", "Orig",
+                                      "--TCOP", "Copy",    "--TENC", "Enc"}
             << QByteArray("\x03") << false;
-        QTest::newRow("ffmpeg 2.3")
-            << "ffmpeg"
-            << QStringList{"-id3v2_version", "3", "-metadata", "title=Ωμέγα", "-metadata",
-                           "artist=Zoë", "-metadata", "album=Album", "-metadata", "date=2001",
-                           "-metadata", "genre=Rock", "-metadata", "track=3/12", "-metadata",
-                           "comment=Comment", "-metadata", "composer=Comp", "-metadata",
-                           "copyright=Copy", "-metadata", "encoded_by=Enc"}
-            << QByteArray("\x03") << true;
-        QTest::newRow("ffmpeg 2.4")
-            << "ffmpeg"
-            << QStringList{"-id3v2_version", "4", "-metadata", "title=Ωμέγα", "-metadata",
-                           "artist=Zoë", "-metadata", "album=Album", "-metadata", "date=2001",
-                           "-metadata", "genre=Rock", "-metadata", "track=3/12", "-metadata",
-                           "composer=Comp", "-metadata", "copyright=Copy", "-metadata",
-                           "encoded_by=Enc"}
-            << QByteArray("\x04") << true;
+        QTest::newRow("ffmpeg 2.3") << "ffmpeg" << QStringList{"-id3v2_version", "3",
+                                                               "-metadata",      "title=Ωμέγα",
+                                                               "-metadata",      "artist=Zoë",
+                                                               "-metadata",      "album=Album",
+                                                               "-metadata",      "date=2001",
+                                                               "-metadata",      "genre=Rock",
+                                                               "-metadata",      "track=3/12",
+                                                               "-metadata",      "comment=Comment",
+                                                               "-metadata",      "composer=Comp",
+                                                               "-metadata",      "copyright=Copy",
+                                                               "-metadata",      "encoded_by=Enc"}
+                                    << QByteArray("\x03") << true;
+        QTest::newRow("ffmpeg 2.4") << "ffmpeg" << QStringList{"-id3v2_version", "4",
+                                                               "-metadata",      "title=Ωμέγα",
+                                                               "-metadata",      "artist=Zoë",
+                                                               "-metadata",      "album=Album",
+                                                               "-metadata",      "date=2001",
+                                                               "-metadata",      "genre=Rock",
+                                                               "-metadata",      "track=3/12",
+                                                               "-metadata",      "composer=Comp",
+                                                               "-metadata",      "copyright=Copy",
+                                                               "-metadata",      "encoded_by=Enc"}
+                                    << QByteArray("\x04") << true;
     }
 
     void weReadTagsOfOtherPrograms() {
@@ -528,8 +557,9 @@ private slots:
         QFile::remove(path);
         if (tool == QLatin1String("ffmpeg")) {
             const QString src = mp3(QStringLiteral("src.mp3"));
-            run(tool, QStringList{"-v", "error", "-y", "-i", src, "-c", "copy", "-write_xing", "0"} +
-                          args + QStringList{path});
+            run(tool,
+                QStringList{"-v", "error", "-y", "-i", src, "-c", "copy", "-write_xing", "0"} +
+                    args + QStringList{path});
         } else {
             mp3(QStringLiteral("other.mp3"));
             run(tool, args + QStringList{path});
@@ -545,8 +575,8 @@ private slots:
         QCOMPARE(t.tagYear(), QStringLiteral("2001"));
         QCOMPARE(t.tagTrimmedGenre(), QStringLiteral("Rock"));
         // eyeD3 writes the track with a leading zero.
-        QCOMPARE(t.tagTrack(), tool == QLatin1String("eyeD3") ? QStringLiteral("03/12")
-                                                              : QStringLiteral("3/12"));
+        QCOMPARE(t.tagTrack(),
+                 tool == QLatin1String("eyeD3") ? QStringLiteral("03/12") : QStringLiteral("3/12"));
         QCOMPARE(t.tagComposer(), QStringLiteral("Comp"));
         QCOMPARE(t.tagCopyright(), QStringLiteral("Copy"));
         QCOMPARE(t.tagEncodedBy(), QStringLiteral("Enc"));
@@ -554,7 +584,8 @@ private slots:
             QCOMPARE(t.tagComments(), QStringLiteral("Comment"));
             QCOMPARE(t.tagOrigArtist(), QStringLiteral("Orig"));
         }
-        if (args.contains(QStringLiteral("--WXXX")) || args.contains(QStringLiteral("--user-url-frame"))) {
+        if (args.contains(QStringLiteral("--WXXX")) ||
+            args.contains(QStringLiteral("--user-url-frame"))) {
             QCOMPARE(t.tagURL(), QStringLiteral("http://x.org"));
         }
         // Saving over it keeps the audio and gives a clean 2.3 tag.

@@ -12,7 +12,9 @@
 
 namespace pelvanto {
 
-AudioFileReader::~AudioFileReader() { close(); }
+AudioFileReader::~AudioFileReader() {
+    close();
+}
 
 bool AudioFileReader::open(const QString &path, bool writable) {
     close();
