@@ -379,12 +379,25 @@ private slots:
         QVERIFY(t.ReadTag());
         QCOMPARE(t.tagTitle(), text);
         QCOMPARE(t.tagArtist(), text);
-        // UTF-16 without its byte-order mark, odd lengths: read without crashing.
+        // UTF-16 without its byte-order mark, as some programs write it, in
+        // either byte order; odd lengths and empty frames read without harm.
         writeFile(path, rawTag(3, {{"TIT2", QByteArray(1, 1) + utf16le(text)},
-                                   {"TPE1", QByteArray(1, 1) + "\xff\xfe" + "abc"},
+                                   {"TPE1", QByteArray(1, 1) + utf16be(QStringLiteral("Zoë"))},
+                                   {"COMM", QByteArray(1, 1) + "eng" + QByteArray(2, 0) +
+                                                utf16le(QStringLiteral("Note"))},
+                                   {"TCOM", QByteArray(1, 1) + "\xff\xfe" + "abc"},
                                    {"TALB", QByteArray(1, 1)}}) +
                             toneMp3());
         QVERIFY(t.ReadTag());
+        QCOMPARE(t.tagTitle(), text);
+        QCOMPARE(t.tagArtist(), QStringLiteral("Zoë"));
+        QCOMPARE(t.tagComments(), QStringLiteral("Note"));
+        QCOMPARE(t.tagAlbum(), QString());
+        // Saving writes them back with their marks, other frames intact.
+        QVERIFY(t.SaveTag());
+        QVERIFY(t.ReadTag());
+        QCOMPARE(t.tagTitle(), text);
+        QCOMPARE(t.tagComments(), QStringLiteral("Note"));
     }
 
     void keepsFramesOfOtherPrograms() {

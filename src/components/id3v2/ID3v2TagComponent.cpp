@@ -45,6 +45,100 @@ TagSpan locateTag(const AudioFileReader &file, qint64 at) {
     return {true, at + kHeaderSize + size + (footer ? kHeaderSize : 0)};
 }
 
+// Some programs write UTF-16 text without its byte-order mark, which TagLib
+// reads as empty. Such strings get a mark before parsing: big-endian when the
+// first character has a zero high byte in front, else little-endian.
+QByteArray withBom(const QByteArray &s) {
+    if (s.size() < 2)
+        return s;
+    const auto b0 = static_cast<unsigned char>(s[0]);
+    const auto b1 = static_cast<unsigned char>(s[1]);
+    if ((b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF))
+        return s;
+    return QByteArray(b0 == 0 && b1 != 0 ? "\xFE\xFF" : "\xFF\xFE", 2) + s;
+}
+
+QByteArray markUtf16Strings(const QByteArray &data) {
+    QByteArray out;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i + 1 < data.size(); i += 2) {
+        if (data[i] == 0 && data[i + 1] == 0) {
+            out += withBom(data.mid(start, i - start)) + QByteArray(2, 0);
+            start = i + 2;
+        }
+    }
+    return out + withBom(data.mid(start));
+}
+
+quint32 frameSize(const QByteArray &tag, qsizetype pos, bool syncSafe) {
+    quint32 size = 0;
+    for (int i = 0; i < 4; ++i)
+        size = syncSafe ? (size << 7) | (static_cast<unsigned char>(tag[pos + i]) & 0x7F)
+                        : (size << 8) | static_cast<unsigned char>(tag[pos + i]);
+    return size;
+}
+
+QByteArray encodeSize(quint32 size, bool syncSafe) {
+    QByteArray b(4, 0);
+    for (int i = 3; i >= 0; --i) {
+        b[i] = static_cast<char>(syncSafe ? size & 0x7F : size & 0xFF);
+        size >>= syncSafe ? 7 : 8;
+    }
+    return b;
+}
+
+// Adds the missing marks to the text and comment frames of a whole tag
+// (header included, its size consistent with the bytes). Tags of version
+// 2.2, unsynchronised tags and frames with format flags stay as they are.
+void markBomlessUtf16(QByteArray &tag) {
+    const int version = tag.size() >= kHeaderSize ? tag[3] : 0;
+    if ((version != 3 && version != 4) || (tag[5] & 0x80))
+        return;
+    const bool v4 = version == 4;
+    qsizetype pos = kHeaderSize;
+    if (tag[5] & 0x40) { // extended header
+        if (pos + 4 > tag.size())
+            return;
+        const quint32 ext = frameSize(tag, pos, v4);
+        pos += v4 ? ext : ext + 4;
+    }
+    const qsizetype end = tag.size();
+    if (pos > end)
+        return;
+    QByteArray rebuilt = tag.left(pos);
+    bool changed = false;
+    while (pos + 10 <= end) {
+        const QByteArray id = tag.mid(pos, 4);
+        bool valid = true;
+        for (const char c : id)
+            valid = valid && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'));
+        const quint32 size = frameSize(tag, pos + 4, v4);
+        if (!valid || size > static_cast<quint64>(end - pos - 10))
+            break;
+        QByteArray data = tag.mid(pos + 10, size);
+        const bool plain = tag[pos + 9] == 0; // no compression, encryption...
+        const bool text = id.startsWith('T') || id == "COMM";
+        if (plain && text && data.size() > 1 && data[0] == 1) {
+            const qsizetype skip = id == "COMM" ? 4 : 1; // encoding, language
+            const QByteArray marked = data.left(skip) + markUtf16Strings(data.mid(skip));
+            if (marked != data && marked.size() < (1 << 27)) {
+                data = marked;
+                changed = true;
+            }
+        }
+        rebuilt +=
+            id + encodeSize(static_cast<quint32>(data.size()), v4) + tag.mid(pos + 8, 2) + data;
+        pos += 10 + size;
+    }
+    if (!changed)
+        return;
+    rebuilt += tag.mid(pos); // padding
+    const auto body = static_cast<quint32>(rebuilt.size() - kHeaderSize);
+    rebuilt[5] = static_cast<char>(rebuilt[5] & ~0x10); // the footer is not carried over
+    rebuilt.replace(6, 4, encodeSize(body, true));
+    tag = rebuilt;
+}
+
 // A TagLib file over bytes in memory, so the tag is parsed from one read.
 class MemoryFile : public TagLib::File {
 public:
@@ -76,6 +170,13 @@ ParsedTag parseTag(const AudioFileReader &file, const TagSpan &span) {
         data[7] = static_cast<char>((size >> 14) & 0x7F);
         data[8] = static_cast<char>((size >> 7) & 0x7F);
         data[9] = static_cast<char>(size & 0x7F);
+    }
+    if (data.size() > kHeaderSize) {
+        // The tag without a footer goes through the repair; TagLib needs no footer.
+        const qint64 claimed = kHeaderSize + frameSize(data, 6, true);
+        data.truncate(static_cast<qsizetype>(std::min<qint64>(claimed, data.size())));
+        data[5] = static_cast<char>(data[5] & ~0x10);
+        markBomlessUtf16(data);
     }
     parsed.stream = std::make_unique<TagLib::ByteVectorStream>(
         TagLib::ByteVector(data.constData(), static_cast<unsigned int>(data.size())));
