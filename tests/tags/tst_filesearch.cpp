@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <ctime>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -179,6 +180,20 @@ private slots:
         QCOMPARE(written.toUTC(), QDateTime(QDate(2020, 6, 15), QTime(12, 34, 56), Qt::UTC));
         QCOMPARE(written, QFileInfo(path).lastModified().addMSecs(-789));
         QCOMPARE(f.dLastWriteTime(), written); // reading again changes nothing
+        {
+            // Shown in the local time zone: 12:34:56 UTC is 18:04:56 at UTC+5:30.
+            const QByteArray oldTz = qgetenv("TZ");
+            qputenv("TZ", "IST-5:30");
+            ::tzset();
+            const QDateTime local = f.dLastWriteTime();
+            if (oldTz.isNull())
+                qunsetenv("TZ");
+            else
+                qputenv("TZ", oldTz);
+            ::tzset();
+            QCOMPARE(local.time(), QTime(18, 4, 56));
+            QCOMPARE(local.date(), QDate(2020, 6, 15));
+        }
         QCOMPARE(f.dLastAccessTime(), written);
         QVERIFY(f.dCreationTime().isValid());
         QCOMPARE(f.eFileAttributes() & clsFile::AttrDirectory, 0u);

@@ -422,6 +422,29 @@ private slots:
             QVERIFY2(ids.count(id) == 1, qPrintable(id));
     }
 
+    void fullDateKeptWhileYearUnchanged() {
+        REQUIRE_TOOL("mid3v2");
+        const QString path = mp3();
+        run("mid3v2", {"-y", "2001-05-03", "-t", "Dated", path});
+        clsID3v23 t;
+        t.setFilename(path);
+        QVERIFY(t.ReadTag());
+        QCOMPARE(t.tagYear(), QStringLiteral("2001"));
+        t.setTagTitle(QStringLiteral("Retitled"));
+        QVERIFY(t.SaveTag());
+        QVERIFY(frameIds(readFile(path)).contains("TDAT"));
+        QString raw = run("mid3v2", {"--list-raw", path});
+        QVERIFY2(raw.contains("TYER") && raw.contains("'2001'") && raw.contains("'0305'"),
+                 qPrintable(raw));
+        // A new year replaces the date.
+        t.setTagYear(QStringLiteral("2002"));
+        QVERIFY(t.SaveTag());
+        raw = run("mid3v2", {"--list-raw", path});
+        QVERIFY2(raw.contains("'2002'") && !raw.contains("TDAT"), qPrintable(raw));
+        QVERIFY(t.ReadTag());
+        QCOMPARE(t.tagYear(), QStringLiteral("2002"));
+    }
+
     void otherProgramsReadOurTags() {
         REQUIRE_TOOL("mid3v2");
         REQUIRE_TOOL("eyeD3");
