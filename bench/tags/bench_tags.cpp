@@ -1,0 +1,162 @@
+// Tag editor folder scan: a recursive search over 10,000 small MP3 files and
+// reading both of their tags, against a plain TagLib reader of the same files
+// in the same run. Prints both times and the ratio (goal: at most 1.2).
+#include "clsFind.h"
+#include "clsID3v1.h"
+#include "clsID3v23.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace pelvanto;
+
+namespace {
+
+constexpr int kFolders = 100;
+constexpr int kFilesPerFolder = 100;
+
+QByteArray toneMp3(const QString &dir) {
+    QByteArray raw;
+    for (int i = 0; i < 4410; ++i) {
+        const auto s = static_cast<qint16>((i % 100 < 50) ? 8000 : -8000);
+        raw.append(reinterpret_cast<const char *>(&s), 2);
+    }
+    QFile in(dir + "/tone.raw");
+    if (!in.open(QIODevice::WriteOnly) || in.write(raw) != raw.size())
+        return {};
+    in.close();
+    QProcess lame;
+    lame.start("lame", {"--quiet", "-r", "-s", "44.1", "--bitwidth", "16", "--signed",
+                        "--little-endian", "-m", "m", dir + "/tone.raw", dir + "/tone.mp3"});
+    if (!lame.waitForFinished(60000) || lame.exitCode() != 0)
+        return {};
+    QFile out(dir + "/tone.mp3");
+    return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
+}
+
+bool makeLibrary(const QString &root, const QByteArray &mp3) {
+    for (int d = 0; d < kFolders; ++d) {
+        const QString folder = QStringLiteral("%1/artist %2/album").arg(root).arg(d);
+        if (!QDir().mkpath(folder))
+            return false;
+        for (int n = 0; n < kFilesPerFolder; ++n) {
+            const QString path =
+                QStringLiteral("%1/%2 - Song number %3.mp3").arg(folder).arg(n).arg(n);
+            QFile f(path);
+            if (!f.open(QIODevice::WriteOnly) || f.write(mp3) != mp3.size())
+                return false;
+            f.close();
+            clsID3v23 v2;
+            v2.setFilename(path);
+            v2.setTagTitle(QStringLiteral("Song number %1").arg(n));
+            v2.setTagArtist(QStringLiteral("Artist %1").arg(d));
+            v2.setTagAlbum(QStringLiteral("Album %1").arg(d));
+            v2.setTagTrack(QString::number(n + 1));
+            v2.setTagYear(QStringLiteral("2001"));
+            v2.setTagGenre(QStringLiteral("Rock"));
+            v2.setTagComments(QStringLiteral("A comment on song %1").arg(n));
+            v2.setTagComposer(QStringLiteral("Composer"));
+            if (!v2.SaveTag())
+                return false;
+            clsID3v1 v1;
+            v1.setFilename(path);
+            v1.setTagTitle(v2.tagTitle());
+            v1.setTagArtist(v2.tagArtist());
+            v1.setTagAlbum(v2.tagAlbum());
+            v1.setTagYear(v2.tagYear());
+            v1.setTagTrack(static_cast<std::uint8_t>(n + 1));
+            v1.setTagGenre(17);
+            if (!v1.SaveTag())
+                return false;
+        }
+    }
+    return true;
+}
+
+// What the tag editor does for a folder: search, then both tags of each file.
+double pelvantoScan(const QString &root, long &files, long &chars) {
+    QElapsedTimer timer;
+    timer.start();
+    clsFind find;
+    find.Find(root, QStringLiteral("*.mp3"), true);
+    files = 0;
+    chars = 0;
+    clsID3v1 v1;
+    clsID3v23 v2;
+    for (const clsFile &file : find) {
+        ++files;
+        v1.setFilename(file.sFilename());
+        if (v1.ReadTag())
+            chars += v1.tagTitle().size() + v1.tagArtist().size() + v1.tagAlbum().size() +
+                     v1.tagComments().size() + v1.tagTrack() + v1.tagStrGenre().size();
+        v2.setFilename(file.sFilename());
+        if (v2.ReadTag())
+            chars += v2.tagTrack().size() + v2.tagTitle().size() + v2.tagArtist().size() +
+                     v2.tagAlbum().size() + v2.tagYear().size() + v2.tagGenre().size() +
+                     v2.tagComments().size() + v2.tagComposer().size() + v2.tagOrigArtist().size() +
+                     v2.tagCopyright().size() + v2.tagURL().size() + v2.tagEncodedBy().size() +
+                     file.lSize() % 2;
+    }
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+double taglibScan(const QString &reader, const QString &root, long &files) {
+    QProcess p;
+    p.start(reader, {root});
+    if (!p.waitForFinished(600000) || p.exitCode() != 0)
+        return -1;
+    const QList<QByteArray> parts = p.readAllStandardOutput().trimmed().split(' ');
+    if (parts.size() < 2)
+        return -1;
+    files = parts[1].toLong();
+    return parts[0].toDouble();
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const QString reader = QCoreApplication::applicationDirPath() + "/bench_tags_taglib";
+    QTemporaryDir dir;
+    const QByteArray mp3 = toneMp3(dir.path());
+    if (mp3.isEmpty()) {
+        std::fprintf(stderr, "bench_tags: lame is needed\n");
+        return 1;
+    }
+    const QString root = dir.filePath("library");
+    if (!makeLibrary(root, mp3)) {
+        std::fprintf(stderr, "bench_tags: cannot make the files\n");
+        return 1;
+    }
+    long files = 0;
+    long chars = 0;
+    long taglibFiles = 0;
+    (void)pelvantoScan(root, files, chars); // warm the cache for both
+    (void)taglibScan(reader, root, taglibFiles);
+    double ours = 1e300;
+    double theirs = 1e300;
+    for (int round = 0; round < 5; ++round) {
+        ours = std::min(ours, pelvantoScan(root, files, chars));
+        const double t = taglibScan(reader, root, taglibFiles);
+        if (t < 0) {
+            std::fprintf(stderr, "bench_tags: the TagLib reader failed\n");
+            return 1;
+        }
+        theirs = std::min(theirs, t);
+    }
+    if (files != taglibFiles || files != long(kFolders) * kFilesPerFolder) {
+        std::fprintf(stderr, "bench_tags: file counts differ (%ld, %ld)\n", files, taglibFiles);
+        return 1;
+    }
+    std::printf("tags: %ld files, search + both tags: pelvanto %.1f ms, taglib %.1f ms, "
+                "ratio %.2f (goal <= 1.20)\n",
+                files, ours, theirs, ours / theirs);
+    return 0;
+}

@@ -1,0 +1,1 @@
+pelvanto_add_fuzzer(fuzz_id3v2 SOURCES fuzz_id3v2.cpp LIBS pelvanto_components)
