@@ -20,7 +20,7 @@ QString joinFolder(const QString &folder, const QString &name) {
 // stem + "_" + n + "." + ext for the first n from `first` that names no file.
 QString firstFreeNumbered(const QString &stem, const QString &extension, qint64 first) {
     for (qint64 n = first;; ++n) {
-        const QString candidate =
+        QString candidate =
             stem + QLatin1Char('_') + QString::number(n) + QLatin1Char('.') + extension;
         if (!taken(candidate))
             return candidate;
@@ -50,12 +50,13 @@ QString OutputPathBuilder::buildPath(const OutputFileSettings &settings, const Q
     if (settings.dateTime) {
         // Two starts within one second would meet the same name: never
         // replace the earlier recording, number the later one instead.
-        const QString stem = joinFolder(settings.effectiveFolder(), settings.prefix + dateTimeStamp(now));
+        const QString stem =
+            joinFolder(settings.effectiveFolder(), settings.prefix + dateTimeStamp(now));
         const QString path = stem + QLatin1Char('.') + extension;
         return taken(path) ? firstFreeNumbered(stem, extension, 2) : path;
     }
     const QString stem = joinFolder(settings.effectiveFolder(), settings.prefix);
-    const QString plain = stem + QLatin1Char('.') + extension;
+    QString plain = stem + QLatin1Char('.') + extension;
     if (settings.overwrite || !taken(plain))
         return plain;
     return firstFreeNumbered(stem, extension, static_cast<qint64>(listCount) + 1);

@@ -8,7 +8,7 @@ namespace pelvanto::RecordingProject {
 namespace {
 
 // A project lists recordings; anything far larger is not a project.
-constexpr qint64 kMaxProjectBytes = 64 * 1024 * 1024;
+constexpr qint64 kMaxProjectBytes = qint64{64} * 1024 * 1024;
 
 QList<QByteArray> splitLines(const QByteArray &data) {
     QList<QByteArray> lines;

@@ -27,8 +27,8 @@ QTreeWidgetItem *makeRow(const ScheduleItem &item) {
 } // namespace
 
 Form5::Form5(RecordingControl &control, QWidget *parent, Clock clock, const QString &path)
-    : QDialog(parent), path_(path.isEmpty() ? schedulefile::defaultPath() : path),
-      clock_(clock), check_(control, std::move(clock)) {
+    : QDialog(parent), path_(path.isEmpty() ? schedulefile::defaultPath() : path), clock_(clock),
+      check_(control, std::move(clock)) {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Schedule"));
 
@@ -72,7 +72,9 @@ Form5::Form5(RecordingControl &control, QWidget *parent, Clock clock, const QStr
     Timer1->start();
 }
 
-Form5::~Form5() { save(); }
+Form5::~Form5() {
+    save();
+}
 
 void Form5::Form_Load() {
     Skin::applyTo(this);
@@ -116,7 +118,9 @@ void Form5::Command3_Click() {
     ListView1->clear();
 }
 
-bool Form5::save() { return schedulefile::save(path_, items_); }
+bool Form5::save() {
+    return schedulefile::save(path_, items_);
+}
 
 void Form5::Command4_Click() {
     // A failed write is passed over; the window hides all the same.
@@ -124,8 +128,12 @@ void Form5::Command4_Click() {
     QDialog::accept();
 }
 
-void Form5::reject() { Command4_Click(); }
+void Form5::reject() {
+    Command4_Click();
+}
 
-void Form5::Timer1_Timer() { check_.tick(items_); }
+void Form5::Timer1_Timer() {
+    check_.tick(items_);
+}
 
 } // namespace pelvanto

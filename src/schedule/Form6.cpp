@@ -22,7 +22,9 @@ template <typename W> W *named(W *w, const char *name) {
     return w;
 }
 
-QTime toSecond(const QTime &t) { return QTime(t.hour(), t.minute(), t.second()); }
+QTime toSecond(const QTime &t) {
+    return QTime(t.hour(), t.minute(), t.second());
+}
 
 // Tabs and line breaks would split the row in schedule.dat.
 QString oneLine(QString text) {
@@ -88,7 +90,9 @@ Form6::Form6(QWidget *parent, Clock clock) : QDialog(parent), clock_(std::move(c
     Timer1->start();
 }
 
-QDateTime Form6::now() const { return clock_ ? clock_() : QDateTime::currentDateTime(); }
+QDateTime Form6::now() const {
+    return clock_ ? clock_() : QDateTime::currentDateTime();
+}
 
 void Form6::Timer1_Timer() {
     const QDateTime current = now();
@@ -103,12 +107,14 @@ void Form6::Command1_Click() {
         MessageBox::show(this, QStringLiteral("Time is error"), QMessageBox::Critical);
         return;
     }
-    item_ = ScheduleItem{schedulefile::dateTimeText(start), schedulefile::dateTimeText(stop),
-                         QString(), QString::fromLatin1(schedulefile::kWaiting),
-                         oneLine(Text1->text())};
+    item_ =
+        ScheduleItem{schedulefile::dateTimeText(start), schedulefile::dateTimeText(stop), QString(),
+                     QString::fromLatin1(schedulefile::kWaiting), oneLine(Text1->text())};
     accept();
 }
 
-void Form6::Command2_Click() { reject(); }
+void Form6::Command2_Click() {
+    reject();
+}
 
 } // namespace pelvanto

@@ -11,7 +11,7 @@ namespace pelvanto::schedulefile {
 namespace {
 
 // A schedule holds a handful of rows; a far larger file is not a schedule.
-constexpr qint64 kMaxScheduleBytes = 64 * 1024 * 1024;
+constexpr qint64 kMaxScheduleBytes = qint64{64} * 1024 * 1024;
 
 QList<QByteArray> splitLines(const QByteArray &data) {
     QList<QByteArray> lines;
@@ -72,7 +72,9 @@ QByteArray serialize(const QList<ScheduleItem> &items) {
     return out;
 }
 
-QString defaultPath() { return programFile(QStringLiteral("schedule.dat")); }
+QString defaultPath() {
+    return programFile(QStringLiteral("schedule.dat"));
+}
 
 bool ensureExists(const QString &path) {
     if (QFileInfo::exists(path))

@@ -29,8 +29,7 @@ template <typename W> W *named(W *w, const char *name) {
 }
 
 QString systemFolderPicker(QWidget *parent, const QString &title, const QString &startFolder) {
-    return QFileDialog::getExistingDirectory(parent, title, startFolder,
-                                             QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(parent, title, startFolder, QFileDialog::ShowDirsOnly);
 }
 
 } // namespace
@@ -43,8 +42,8 @@ Form4::Form4(QWidget *parent, FolderPicker picker, const QString &settingsFile)
     setWindowTitle(QStringLiteral("Output Files"));
     setModal(true);
 
-    auto *Frame1 = named(new QGroupBox(QStringLiteral("Save Recording Sound Files to"), this),
-                         "Frame1");
+    auto *Frame1 =
+        named(new QGroupBox(QStringLiteral("Save Recording Sound Files to"), this), "Frame1");
     auto *SkinLabel1 = named(new QLabel(QStringLiteral("Output Folder"), Frame1), "SkinLabel1");
     Text2 = named(new QLineEdit(Frame1), "Text2");
     Command4 = named(new QPushButton(QStringLiteral("Browse..."), Frame1), "Command4");
@@ -65,10 +64,10 @@ Form4::Form4(QWidget *parent, FolderPicker picker, const QString &settingsFile)
 
     auto *Frame2 =
         named(new QGroupBox(QStringLiteral("If same as an existed file"), this), "Frame2");
-    Option1 = named(new QRadioButton(QStringLiteral("Add number after filename"), Frame2),
-                    "Option1");
-    Option2 = named(new QRadioButton(QStringLiteral("Overwrite the existed file"), Frame2),
-                    "Option2");
+    Option1 =
+        named(new QRadioButton(QStringLiteral("Add number after filename"), Frame2), "Option1");
+    Option2 =
+        named(new QRadioButton(QStringLiteral("Overwrite the existed file"), Frame2), "Option2");
     auto *options = new QVBoxLayout(Frame2);
     options->addWidget(Option1);
     options->addWidget(Option2);
@@ -127,7 +126,9 @@ void Form4::Command1_Click() {
     accept();
 }
 
-void Form4::Command2_Click() { reject(); }
+void Form4::Command2_Click() {
+    reject();
+}
 
 void Form4::Command4_Click() {
     QString start = Text2->text().trimmed();

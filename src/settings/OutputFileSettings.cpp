@@ -8,7 +8,9 @@
 namespace pelvanto {
 
 namespace {
-QString key(const char *name) { return QString::fromLatin1(name); }
+QString key(const char *name) {
+    return QString::fromLatin1(name);
+}
 } // namespace
 
 OutputFileSettings OutputFileSettings::read(const QString &settingsFile) {
@@ -19,7 +21,8 @@ OutputFileSettings OutputFileSettings::read(const QString &settingsFile) {
     s.prefix = ReadIni(settingsFile, set, key(keys::FileName));
     s.dateTime = settingsvalue::flagIsOn(ReadIni(settingsFile, set, key(keys::DateTime)));
     // "0" or anything that is not a number means: add a number.
-    const auto existed = settingsvalue::asNumber(ReadIni(settingsFile, set, key(keys::ExistedFile)));
+    const auto existed =
+        settingsvalue::asNumber(ReadIni(settingsFile, set, key(keys::ExistedFile)));
     s.overwrite = existed && *existed != 0.0;
     return s;
 }

@@ -46,16 +46,24 @@ private slots:
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("c");
         QTest::addColumn<QString>("german");
-        QTest::newRow("empty") << qint64(0) << "0MB" << "0MB";
-        QTest::newRow("tiny rounds to 0") << qint64(5000) << "0MB" << "0MB";
-        QTest::newRow("one hundredth") << qint64(10486) << "0.01MB" << "0,01MB";
-        QTest::newRow("1.23") << qint64(1289748) << "1.23MB" << "1,23MB";
-        QTest::newRow("trailing zero dropped") << qint64(1048576 * 5 / 2) << "2.5MB" << "2,5MB";
-        QTest::newRow("whole") << qint64(1048576) * 3 << "3MB" << "3MB";
-        QTest::newRow("rounds up to whole") << qint64(1048576) * 3 - 100 << "3MB" << "3MB";
+        QTest::newRow("empty") << qint64(0) << "0MB"
+                               << "0MB";
+        QTest::newRow("tiny rounds to 0") << qint64(5000) << "0MB"
+                                          << "0MB";
+        QTest::newRow("one hundredth") << qint64(10486) << "0.01MB"
+                                       << "0,01MB";
+        QTest::newRow("1.23") << qint64(1289748) << "1.23MB"
+                              << "1,23MB";
+        QTest::newRow("trailing zero dropped") << qint64(1048576 * 5 / 2) << "2.5MB"
+                                               << "2,5MB";
+        QTest::newRow("whole") << qint64(1048576) * 3 << "3MB"
+                               << "3MB";
+        QTest::newRow("rounds up to whole") << qint64(1048576) * 3 - 100 << "3MB"
+                                            << "3MB";
         QTest::newRow("no group separator") << qint64(1048576) * 1234 + 524288 << "1234.5MB"
                                             << "1234,5MB";
-        QTest::newRow("beyond 4 GiB") << qint64(5) * 1024 * 1048576 << "5120MB" << "5120MB";
+        QTest::newRow("beyond 4 GiB") << qint64(5) * 1024 * 1048576 << "5120MB"
+                                      << "5120MB";
     }
     void sizeText() {
         QFETCH(qint64, bytes);

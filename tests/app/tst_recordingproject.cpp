@@ -80,11 +80,11 @@ private slots:
 
     void badLinesLoadWhatTheyCan() {
         static const char raw[] = "1\t/a.WAV\t1MB\t0:01.000\tmonday\r\n"
-                                "2\t/b.WAV\r\n"      // too few fields
-                                "\r\n"               // blank
-                                "3\t\t2MB\t0:02.000\ttuesday\r\n" // no path
-                                "\x01\xff\xfe\0junk\tpath\0x\r\n" // binary junk
-                                "5\t/e.WAV\t5MB\t0:05.000\tfriday\r\n";
+                                  "2\t/b.WAV\r\n"                   // too few fields
+                                  "\r\n"                            // blank
+                                  "3\t\t2MB\t0:02.000\ttuesday\r\n" // no path
+                                  "\x01\xff\xfe\0junk\tpath\0x\r\n" // binary junk
+                                  "5\t/e.WAV\t5MB\t0:05.000\tfriday\r\n";
         const auto items = project::parse(QByteArray(raw, sizeof raw - 1));
         QCOMPARE(items.size(), 5);
         QCOMPARE(items[0].path, QStringLiteral("/a.WAV"));

@@ -67,18 +67,20 @@ private slots:
                     "last line without end");
         const auto items = *sf::load(p);
         QCOMPARE(items.size(), 5);
-        QCOMPARE(items[0], (ScheduleItem{"2026-01-01 10:00:00", "2026-01-01 11:00:00", "f",
-                                         "Waiting", "c"}));
-        QCOMPARE(items[1], (ScheduleItem{"2026-01-02 10:00:00", "2026-01-02 11:00:00", "", "", ""}));
+        QCOMPARE(items[0],
+                 (ScheduleItem{"2026-01-01 10:00:00", "2026-01-01 11:00:00", "f", "Waiting", "c"}));
+        QCOMPARE(items[1],
+                 (ScheduleItem{"2026-01-02 10:00:00", "2026-01-02 11:00:00", "", "", ""}));
         QCOMPARE(items[2], (ScheduleItem{"only start", "", "", "", ""}));
         QCOMPARE(items[3], ScheduleItem{});
         QCOMPARE(items[4].start, QStringLiteral("last line without end"));
         QVERIFY(sf::save(p, items));
-        QCOMPARE(readRaw(p), QByteArray("2026-01-01 10:00:00\t2026-01-01 11:00:00\tf\tWaiting\tc\r\n"
-                                        "2026-01-02 10:00:00\t2026-01-02 11:00:00\t\t\t\r\n"
-                                        "only start\t\t\t\t\r\n"
-                                        "\t\t\t\t\r\n"
-                                        "last line without end\t\t\t\t\r\n"));
+        QCOMPARE(readRaw(p),
+                 QByteArray("2026-01-01 10:00:00\t2026-01-01 11:00:00\tf\tWaiting\tc\r\n"
+                            "2026-01-02 10:00:00\t2026-01-02 11:00:00\t\t\t\r\n"
+                            "only start\t\t\t\t\r\n"
+                            "\t\t\t\t\r\n"
+                            "last line without end\t\t\t\t\r\n"));
     }
 
     void binaryJunkLoadsWithoutHarm() {
@@ -105,10 +107,10 @@ private slots:
 
     void junkDatesDoNotConvert_data() {
         QTest::addColumn<QString>("text");
-        for (const char *t : {"", "0", "tomorrow", "2026-13-01 10:00:00", "2026-02-30 10:00:00",
-                              "2026-01-01 25:00:00", "2026-01-01 10:00", "12/3/2006 2:07:09 PM",
-                              "2026-01-01T10:00:00", "2026-01-01 10:00:00 extra",
-                              "99999-01-01 10:00:00"})
+        for (const char *t :
+             {"", "0", "tomorrow", "2026-13-01 10:00:00", "2026-02-30 10:00:00",
+              "2026-01-01 25:00:00", "2026-01-01 10:00", "12/3/2006 2:07:09 PM",
+              "2026-01-01T10:00:00", "2026-01-01 10:00:00 extra", "99999-01-01 10:00:00"})
             QTest::newRow(t) << QString::fromLatin1(t);
     }
     void junkDatesDoNotConvert() {

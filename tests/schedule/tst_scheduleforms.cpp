@@ -81,7 +81,8 @@ private slots:
             QStringList headers;
             for (int c = 0; c < view->columnCount(); ++c)
                 headers << view->headerItem()->text(c);
-            QCOMPARE(headers, (QStringList{"Start time", "Stop time", "File", "Status", "Comment"}));
+            QCOMPARE(headers,
+                     (QStringList{"Start time", "Stop time", "File", "Status", "Comment"}));
             QCOMPARE(child<QPushButton>(form, "Command1")->text(), QStringLiteral("Add"));
             QCOMPARE(child<QPushButton>(form, "Command2")->text(), QStringLiteral("Remove"));
             QCOMPARE(child<QPushButton>(form, "Command3")->text(), QStringLiteral("Clear"));
@@ -125,7 +126,8 @@ private slots:
         QCOMPARE(view->topLevelItemCount(), 2);
         QCOMPARE(view->topLevelItem(1)->text(0), QStringLiteral("c"));
         // Edits reach the file only through OK or closing.
-        QCOMPARE(readRaw(), QByteArray("a\t\t\tWaiting\t1\r\nb\t\t\tWaiting\t2\r\nc\t\t\tWaiting\t3\r\n"));
+        QCOMPARE(readRaw(),
+                 QByteArray("a\t\t\tWaiting\t1\r\nb\t\t\tWaiting\t2\r\nc\t\t\tWaiting\t3\r\n"));
         QVERIFY(form.close());
         QVERIFY(!form.isVisible());
         QCOMPARE(readRaw(), QByteArray("a\t\t\tWaiting\t1\r\nc\t\t\tWaiting\t3\r\n"));
@@ -218,8 +220,8 @@ private slots:
         form.Command1_Click();
         QCOMPARE(messages.size(), 2);
         QCOMPARE(form.result(), int(QDialog::Accepted));
-        QCOMPARE(form.item(), (ScheduleItem{"2027-02-14 23:59:59", "2027-02-15 00:00:00", "",
-                                            "Waiting", ""}));
+        QCOMPARE(form.item(),
+                 (ScheduleItem{"2027-02-14 23:59:59", "2027-02-15 00:00:00", "", "Waiting", ""}));
     }
 
     void unloadSavesTheList() {
