@@ -22,7 +22,8 @@ struct SourceDevice {
     QString description;  // what a person reads
     bool monitor = false; // carries what an output plays
     QStringList channelNames;
-    QVector<quint32> volumes; // per channel; 65536 is unity gain
+    QVector<int> channelSides; // per channel: -1 left, 0 centre or unknown, +1 right
+    QVector<quint32> volumes;  // per channel; 65536 is unity gain
     bool muted = false;
     QVector<SourcePort> ports;
     QString activePort;

@@ -9,6 +9,18 @@ target_sources(pelvanto_components PRIVATE
   capture/SampleTools.h
   capture/AudioDisplay.h
   capture/AudioVisualization.h
+  capture/AudioRecord.cpp
+  capture/AudioPlayer.cpp
+  capture/SampleTools.cpp
+  capture/AudioDisplay.cpp
+  capture/AudioVisualization.cpp
+  capture/Dsp.h
+  capture/Dsp.cpp
+  capture/PulseConnection.h
+  capture/PulseConnection.cpp
+  capture/PulseBackend.cpp
+  capture/AlsaMixer.h
+  capture/AlsaMixer.cpp
 )
 target_link_libraries(pelvanto_components PUBLIC
   PkgConfig::PELVANTO_PULSE PkgConfig::PELVANTO_FFTW PkgConfig::PELVANTO_ALSA)
