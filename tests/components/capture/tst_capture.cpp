@@ -571,6 +571,18 @@ private slots:
         QVERIFY(r.RecordStart() < 0);
     }
 
+    void destroyedWhileRecording() {
+        auto r = std::make_unique<AudioRecord>();
+        int blocks = 0;
+        QObject::connect(r.get(), &AudioRecord::EndArrayRecord, r.get(), [&](int) { ++blocks; });
+        r->SetBlockSize(441);
+        QVERIFY(r->RecordStart() > 0);
+        QVERIFY(runUntil([&] { return blocks > 3; }));
+        r.reset(); // with events still on their way
+        QCoreApplication::processEvents();
+        QTest::qWait(50);
+    }
+
     void noServerNoDevices() {
         const QByteArray saved = qgetenv("PULSE_SERVER");
         qputenv("PULSE_SERVER", "unix:/nonexistent/pelvanto-no-server");
