@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QMetaObject>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
@@ -68,6 +67,10 @@ GlobalHotkeys::GlobalHotkeys(QObject *parent) : QObject(parent) {
     for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
          it.rem > 0; xcb_screen_next(&it))
         m_roots.append(it.data->root);
+    // Handlers may run an event loop of their own; let them run after the
+    // native event has been dispatched.
+    connect(this, &GlobalHotkeys::grabbedKeyPressed, this, &GlobalHotkeys::hotkeyPressed,
+            Qt::QueuedConnection);
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_filterInstalled = true;
 }
@@ -267,11 +270,7 @@ bool GlobalHotkeys::nativeEventFilter(const QByteArray &eventType, void *message
     for (const Key &key : m_keys) {
         if (key.state != Registration::Registered || !key.keycodes.contains(press->detail))
             continue;
-        const int id = key.id;
-        // Handlers may run an event loop of their own; let them run after
-        // this native event has been dispatched.
-        QMetaObject::invokeMethod(
-            this, [this, id] { emit hotkeyPressed(id); }, Qt::QueuedConnection);
+        emit grabbedKeyPressed(key.id);
         return true;
     }
     return false;

@@ -61,6 +61,8 @@ public:
 signals:
     // A hotkey was pressed: RecordId or StopId. Emitted on the UI thread.
     void hotkeyPressed(int id);
+    // Raised inside the native event dispatch; relayed as hotkeyPressed.
+    void grabbedKeyPressed(int id);
 
 private:
     struct Key {

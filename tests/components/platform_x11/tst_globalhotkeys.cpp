@@ -226,6 +226,16 @@ private slots:
         GlobalHotkeys hotkeys;
         QVERIFY(hotkeys.registerHotkeys());
         QSignalSpy pressed(&hotkeys, &GlobalHotkeys::hotkeyPressed);
+        // Whatever happens, leave the shared X server with both locks off.
+        struct LocksOff {
+            ~LocksOff() {
+                const uint16_t state = modifierState();
+                if (state & XCB_MOD_MASK_LOCK)
+                    xdotool({"key", "Caps_Lock"});
+                if (state & XCB_MOD_MASK_2)
+                    xdotool({"key", "Num_Lock"});
+            }
+        } locksOff;
         const uint16_t before = modifierState();
         QCOMPARE(before & (XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2), 0);
 
