@@ -222,6 +222,36 @@ private slots:
         QCOMPARE(after.line(), QByteArray("R:registered S:registered"));
     }
 
+    void aNewKeyboardLayoutKeepsTheHotkeysOnTheirLetters() {
+        REQUIRE_TOOL("setxkbmap");
+        // Whatever happens, give the shared X server its US layout back.
+        struct UsLayout {
+            ~UsLayout() { testsupport::runTool("setxkbmap", {"us"}); }
+        } usLayout;
+        QVERIFY(testsupport::runTool("setxkbmap", {"us"}).exitCode == 0);
+
+        GlobalHotkeys hotkeys;
+        QVERIFY(hotkeys.registerHotkeys());
+        QSignalSpy pressed(&hotkeys, &GlobalHotkeys::hotkeyPressed);
+
+        // Dvorak puts R and S on other keys, and P where R was.
+        QSignalSpy changed(&hotkeys, &GlobalHotkeys::keyboardChanged);
+        QVERIFY(testsupport::runTool("setxkbmap", {"us", "-variant", "dvorak"}).exitCode == 0);
+        QVERIFY(changed.wait(10000));
+        QCoreApplication::processEvents(); // the grabs are renewed after the notice
+        QVERIFY(hotkeys.isRegistered(GlobalHotkeys::RecordId));
+        QVERIFY(xdotool({"key", "ctrl+r"}));
+        QVERIFY(pressed.wait(10000));
+        QCOMPARE(pressed.takeFirst().at(0).toInt(), GlobalHotkeys::RecordId);
+
+        // Ctrl on the key that used to be R is Ctrl+P now: not ours.
+        QVERIFY(xdotool({"key", "ctrl+p", "ctrl+s"}));
+        QVERIFY(pressed.wait(10000));
+        QCOMPARE(pressed.count(), 1);
+        QCOMPARE(pressed.takeFirst().at(0).toInt(), GlobalHotkeys::StopId);
+        QVERIFY(hotkeys.isRegistered(GlobalHotkeys::StopId));
+    }
+
     void lockKeysDoNotHideTheHotkeys() {
         GlobalHotkeys hotkeys;
         QVERIFY(hotkeys.registerHotkeys());
