@@ -104,14 +104,18 @@ void GlobalHotkeys::refreshGrabs() {
     const bool modifiersMoved = numLock != m_numLockMask;
     m_numLockMask = numLock;
     for (Key &key : m_keys) {
-        if (key.state != Registration::Registered)
+        // A key missing from the old layout may be on the new one; a key
+        // another program holds stays with it.
+        const bool held = key.state == Registration::Registered;
+        if (!held && key.state != Registration::Failed)
             continue;
         KeySymbols symbols(xcb_key_symbols_alloc(m_connection));
         const QList<std::uint8_t> codes =
             symbols ? keycodesFor(symbols.get(), key.keysym) : QList<std::uint8_t>();
-        if (codes == key.keycodes && !modifiersMoved)
+        if (held && codes == key.keycodes && !modifiersMoved)
             continue;
-        ungrab(key); // the keycodes and modifiers grabbed before
+        if (held)
+            ungrab(key); // the keycodes and modifiers grabbed before
         key.state = grab(key);
     }
     xcb_flush(m_connection);
