@@ -39,7 +39,7 @@ class TestDesktopServices : public QObject {
     QTemporaryDir m_dir;
 
     QString script(const QString &name, const QString &body, bool executable = true) {
-        const QString path = m_dir.filePath(name);
+        QString path = m_dir.filePath(name);
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly))
             return {};
