@@ -14,7 +14,7 @@ PACKAGES=(
   # X11 hotkeys
   libxcb1-dev libxcb-keysyms1-dev libx11-xcb-dev
   # run-time and test services
-  pulseaudio pulseaudio-utils xvfb xauth trayer xdotool x11-utils
+  pulseaudio pulseaudio-utils xvfb xauth trayer xdotool x11-utils x11-xkb-utils
   # independent tools the tests compare against
   ffmpeg sox libsox-fmt-all lame vorbis-tools id3v2 eyed3 python3-mutagen
 )
