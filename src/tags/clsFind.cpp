@@ -92,12 +92,12 @@ void clsFind::Remove(int index) {
     files_.erase(files_.begin() + (index - 1));
 }
 
-int clsFind::Find(const QString &folder, const QString &spec, bool recursive) {
+int clsFind::Find(const QString &folder, const QString &patterns, bool recursive) {
     QString path = folder;
     if (!path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
     std::set<std::pair<dev_t, ino_t>> visited;
-    findIn(path, spec.split(QLatin1Char(';')), recursive, visited);
+    findIn(path, patterns.split(QLatin1Char(';')), recursive, visited);
     return Count();
 }
 
