@@ -34,13 +34,20 @@ void clsFile::setSFilename(const QString &path) {
     RefreshInfo();
 }
 
+void clsFile::setSFilenameAt(const QString &path, int folderFd, const char *name) {
+    filename_ = path;
+    readInfo(folderFd, name);
+}
+
 void clsFile::RefreshInfo() {
     if (filename_.isEmpty())
         return;
-    const QByteArray native = QFile::encodeName(filename_);
+    readInfo(AT_FDCWD, QFile::encodeName(filename_).constData());
+}
+
+void clsFile::readInfo(int folderFd, const char *name) {
     struct statx st {};
-    if (::statx(AT_FDCWD, native.constData(), AT_STATX_SYNC_AS_STAT,
-                STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+    if (::statx(folderFd, name, AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
         return;
     Info info;
     const bool directory = S_ISDIR(st.stx_mode);

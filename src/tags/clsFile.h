@@ -61,7 +61,11 @@ public:
     const Info &info() const { return info_; }
 
 private:
+    friend class clsFind;
     static QDateTime localTime(std::int64_t fileTime);
+    // As setSFilename, with the file looked up by name in an open folder.
+    void setSFilenameAt(const QString &path, int folderFd, const char *name);
+    void readInfo(int folderFd, const char *name);
 
     QString filename_;
     Info info_;

@@ -4,14 +4,17 @@
 #include <QStringList>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pelvanto {
 
 namespace {
 
 struct Entry {
+    QByteArray native;
     QString name;
     bool folder = false;
 };
@@ -60,7 +63,8 @@ bool listFolder(const QByteArray &native, std::vector<Entry> &entries, dev_t &de
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
         Entry entry;
-        entry.name = QFile::decodeName(n);
+        entry.native = QByteArray(n);
+        entry.name = QFile::decodeName(entry.native);
         if (e->d_type == DT_DIR) {
             entry.folder = true;
         } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
@@ -88,12 +92,12 @@ void clsFind::Remove(int index) {
     files_.erase(files_.begin() + (index - 1));
 }
 
-int clsFind::Find(const QString &folder, const QString &spec, bool recursive) {
+int clsFind::Find(const QString &folder, const QString &patterns, bool recursive) {
     QString path = folder;
     if (!path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
     std::set<std::pair<dev_t, ino_t>> visited;
-    findIn(path, spec.split(QLatin1Char(';')), recursive, visited);
+    findIn(path, patterns.split(QLatin1Char(';')), recursive, visited);
     return Count();
 }
 
@@ -111,6 +115,11 @@ void clsFind::findIn(const QString &folder, const QStringList &patterns, bool re
         for (const Entry &e : entries)
             if (e.folder)
                 findIn(folder + e.name + QLatin1Char('/'), patterns, recursive, visited);
+    // Files are looked up by name in the folder, not by their whole path.
+    const int folderFd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0)
+        return;
     for (const QString &pattern : patterns) {
         if (pattern.isEmpty())
             continue;
@@ -118,10 +127,11 @@ void clsFind::findIn(const QString &folder, const QStringList &patterns, bool re
             if (e.folder || !matches(pattern, e.name))
                 continue;
             clsFile file;
-            file.setSFilename(folder + e.name);
+            file.setSFilenameAt(folder + e.name, folderFd, e.native.constData());
             files_.push_back(std::move(file));
         }
     }
+    ::close(folderFd);
 }
 
 } // namespace pelvanto

@@ -28,11 +28,11 @@ public:
     const_iterator begin() const { return files_.begin(); }
     const_iterator end() const { return files_.end(); }
 
-    // Appends the files of folder that match the patterns of spec, separated
+    // Appends the files of folder that match the patterns, separated
     // by ";" ("*.mp3;*.mp2"; "*" and "?" as wildcards, letter case ignored).
     // When recursive, the files of every subfolder come first, depth first.
     // A folder that cannot be read adds nothing. Returns Count afterwards.
-    int Find(const QString &folder, const QString &spec, bool recursive);
+    int Find(const QString &folder, const QString &patterns, bool recursive);
 
 private:
     void findIn(const QString &folder, const QStringList &patterns, bool recursive,

@@ -145,27 +145,24 @@ void clsID3v1::setRecord(const char *bytes) {
     genre_ = static_cast<std::uint8_t>(bytes[124]);
 }
 
-clsID3v1::Probe clsID3v1::probe(AudioFileReader &file, bool writable) const {
-    if (!file.open(filename_, writable) || file.size() < kTagSize)
+clsID3v1::Probe clsID3v1::probe(AudioFileReader &file, bool writable, char *last128) const {
+    char own[kTagSize];
+    char *tail = last128 ? last128 : own;
+    if (!file.open(filename_, writable) || file.size() < kTagSize ||
+        !file.readAt(file.size() - kTagSize, tail, kTagSize))
         return Probe::Failed;
-    char marker[3];
-    if (!file.readAt(file.size() - kTagSize, marker, 3))
-        return Probe::Failed;
-    return std::memcmp(marker, "TAG", 3) == 0 ? Probe::Tag : Probe::NoTag;
+    return std::memcmp(tail, "TAG", 3) == 0 ? Probe::Tag : Probe::NoTag;
 }
 
 bool clsID3v1::ReadTag() {
     AudioFileReader file;
-    switch (probe(file, false)) {
+    char tail[kTagSize];
+    switch (probe(file, false, tail)) {
     case Probe::Failed:
         return false;
-    case Probe::Tag: {
-        char bytes[kRecordSize];
-        if (!file.readAt(file.size() - kRecordSize, bytes, kRecordSize))
-            return false;
-        setRecord(bytes);
+    case Probe::Tag:
+        setRecord(tail + 3);
         return true;
-    }
     case Probe::NoTag:
         title_.fill(' ');
         artist_.fill(' ');

@@ -70,7 +70,8 @@ public:
 
 private:
     enum class Probe { Failed, NoTag, Tag };
-    Probe probe(AudioFileReader &file, bool writable) const;
+    // Opens the file and looks at its last 128 bytes (copied to last128 when given).
+    Probe probe(AudioFileReader &file, bool writable, char *last128 = nullptr) const;
     void setRecord(const char *bytes);
 
     QString filename_;

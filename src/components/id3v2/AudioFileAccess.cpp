@@ -21,7 +21,8 @@ bool AudioFileReader::open(const QString &path, bool writable) {
     if (path.isEmpty())
         return false;
     const QByteArray native = QFile::encodeName(path);
-    // O_NONBLOCK keeps a FIFO from blocking the open; it is refused right after.
+    // O_NONBLOCK keeps a FIFO from blocking the open; it is refused right after,
+    // and on a regular file the flag changes nothing.
     const int flags = (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     int fd = -1;
     do {
@@ -34,9 +35,6 @@ bool AudioFileReader::open(const QString &path, bool writable) {
         ::close(fd);
         return false;
     }
-    const int fl = ::fcntl(fd, F_GETFL);
-    if (fl >= 0)
-        (void)::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK);
     fd_ = fd;
     size_ = static_cast<qint64>(st.st_size);
     uid_ = st.st_uid;

@@ -31,11 +31,11 @@ struct TagSpan {
     qint64 end = 0; // may lie past the end of a truncated file
 };
 
-TagSpan locateTag(const AudioFileReader &file, qint64 at) {
-    unsigned char h[kHeaderSize];
-    if (at + kHeaderSize > file.size() ||
-        !file.readAt(at, reinterpret_cast<char *>(h), kHeaderSize))
+// The span of a tag whose header is at the start of bytes, found at offset at.
+TagSpan headerSpan(const QByteArray &bytes, qint64 at) {
+    if (bytes.size() < kHeaderSize)
         return {};
+    const auto *h = reinterpret_cast<const unsigned char *>(bytes.constData());
     if (h[0] != 'I' || h[1] != 'D' || h[2] != '3' || h[3] < 2 || h[3] > 4 || h[4] == 0xFF)
         return {};
     if ((h[6] | h[7] | h[8] | h[9]) & 0x80)
@@ -43,6 +43,23 @@ TagSpan locateTag(const AudioFileReader &file, qint64 at) {
     const qint64 size = (qint64(h[6]) << 21) | (qint64(h[7]) << 14) | (qint64(h[8]) << 7) | h[9];
     const bool footer = h[3] == 4 && (h[5] & 0x10);
     return {true, at + kHeaderSize + size + (footer ? kHeaderSize : 0)};
+}
+
+TagSpan locateTag(const AudioFileReader &file, qint64 at) {
+    return headerSpan(file.readUpTo(at, kHeaderSize), at);
+}
+
+// The file's first bytes, as far as the tag at its start reaches.
+QByteArray readTagBytes(const AudioFileReader &file, TagSpan &span) {
+    // One read covers the usual small tag.
+    QByteArray head = file.readUpTo(0, 16384);
+    span = headerSpan(head, 0);
+    if (!span.present)
+        return {};
+    if (span.end > head.size() && head.size() < file.size())
+        head = file.readUpTo(0, span.end);
+    head.truncate(static_cast<qsizetype>(std::min<qint64>(span.end, head.size())));
+    return head;
 }
 
 // Some programs write UTF-16 text without its byte-order mark, which TagLib
@@ -155,13 +172,14 @@ struct ParsedTag {
     std::unique_ptr<TagLib::ID3v2::Tag> tag;
 };
 
-ParsedTag parseTag(const AudioFileReader &file, const TagSpan &span) {
+// Parses the tag in data, the file's bytes from its start up to span.end or
+// fewer when the file is cut short; without a tag, an empty one.
+ParsedTag parseTag(QByteArray data, const TagSpan &span) {
     ParsedTag parsed;
-    if (!span.present) {
+    if (!span.present || data.size() < kHeaderSize) {
         parsed.tag = std::make_unique<TagLib::ID3v2::Tag>();
         return parsed;
     }
-    QByteArray data = file.readUpTo(0, span.end);
     if (span.end > data.size()) {
         // Truncated: make the header claim only what is there, without footer.
         const qint64 size = std::max<qint64>(0, data.size() - kHeaderSize);
@@ -355,9 +373,9 @@ bool ID3v2TagComponent::Load(const QString &path) {
         AudioFileReader file;
         if (!file.open(path))
             return false;
-        const TagSpan span = locateTag(file, 0);
+        TagSpan span;
+        const ParsedTag parsed = parseTag(readTagBytes(file, span), span);
         tagFound_ = span.present;
-        const ParsedTag parsed = parseTag(file, span);
         for (int slot = 0; slot < FrameCount; ++slot) {
             values_[static_cast<size_t>(slot)] = readField(*parsed.tag, slot);
             known_[static_cast<size_t>(slot)] = true;
@@ -388,10 +406,11 @@ bool ID3v2TagComponent::Save(const QString &path, bool keepOtherFrames) {
         AudioFileReader file;
         if (!file.open(path))
             return false;
-        const TagSpan span = locateTag(file, 0);
+        TagSpan span;
+        QByteArray bytes = readTagBytes(file, span);
         if (span.present && span.end > file.size())
             return false; // a tag claiming more than the file: nothing safe to keep
-        ParsedTag parsed = parseTag(file, keepOtherFrames ? span : TagSpan{});
+        ParsedTag parsed = parseTag(keepOtherFrames ? std::move(bytes) : QByteArray(), span);
         for (int slot = 0; slot < FrameCount; ++slot)
             if (known_[static_cast<size_t>(slot)])
                 writeField(*parsed.tag, slot, values_[static_cast<size_t>(slot)]);
