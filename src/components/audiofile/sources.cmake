@@ -1,5 +1,17 @@
 target_sources(pelvanto_components PRIVATE
+  audiofile/AudioFile.cpp
+  audiofile/Detail.h
+  audiofile/FfmpegReader.cpp
+  audiofile/Formats.cpp
+  audiofile/G726Codec.cpp
+  audiofile/LameCodec.cpp
   audiofile/Mp3EncoderSettings.cpp
+  audiofile/SndfileCodecs.cpp
+  audiofile/VorbisCodec.cpp
+  audiofile/WavFormatDialog.cpp
+  audiofile/WavFormatDialog.h
+  audiofile/WmaCodec.cpp
+  audiofile/Writer.cpp
 )
 
 find_path(PELVANTO_LAME_INCLUDE_DIR lame/lame.h REQUIRED)
