@@ -94,7 +94,8 @@ LamePtr configure(const Mp3Format &f)
     else
         lame_set_allow_diff_short(g, e.AllowDiffBlockTypes() ? 1 : 0);
     lame_set_disable_reservoir(g, e.BitReservoir() ? 0 : 1);
-    lame_set_strict_ISO(g, e.IsoCompliance() ? 1 : 0);
+    if (e.IsoCompliance())
+        lame_set_strict_ISO(g, MDB_STRICT_ISO);
     switch (e.AthControl()) {
     case 1: lame_set_ATHonly(g, 1); break;
     case 2: lame_set_noATH(g, 1); break;

@@ -189,6 +189,7 @@ private slots:
         QVERIFY(s.BitReservoir());
         QVERIFY(s.ShortBlocks());
         QVERIFY(!s.CrcChecksums());
+        QVERIFY(!s.IsoCompliance());
         QCOMPARE(s.HighpassFreq(), -1);
         QCOMPARE(s.LowpassFreq(), -1);
         // A file made with the defaults is what the lame command line makes by default:
