@@ -1,0 +1,278 @@
+// WAV (PCM, ADPCM, GSM, A-law, µ-law; RF64 past 4 GiB), VOX and RAW through libsndfile.
+#include "audiofile/Detail.h"
+
+#include <sndfile.h>
+
+#include <QFile>
+
+#include <cerrno>
+
+namespace pelvanto::audiofile_detail {
+
+namespace {
+
+int wavSubtype(WavCodec c)
+{
+    switch (c) {
+    case WavCodec::Pcm8: return SF_FORMAT_PCM_U8;
+    case WavCodec::Pcm16: return SF_FORMAT_PCM_16;
+    case WavCodec::Pcm24: return SF_FORMAT_PCM_24;
+    case WavCodec::Float32: return SF_FORMAT_FLOAT;
+    case WavCodec::ImaAdpcm: return SF_FORMAT_IMA_ADPCM;
+    case WavCodec::MsAdpcm: return SF_FORMAT_MS_ADPCM;
+    case WavCodec::Gsm610: return SF_FORMAT_GSM610;
+    case WavCodec::ALaw: return SF_FORMAT_ALAW;
+    case WavCodec::MuLaw: return SF_FORMAT_ULAW;
+    }
+    return SF_FORMAT_PCM_16;
+}
+
+// Codecs that RF64 can hold; the others stop at the 4 GiB limit of plain WAV.
+bool rf64Capable(WavCodec c)
+{
+    return c == WavCodec::Pcm8 || c == WavCodec::Pcm16 || c == WavCodec::Pcm24 ||
+           c == WavCodec::Float32 || c == WavCodec::ALaw || c == WavCodec::MuLaw;
+}
+
+class SndfileWriter : public Writer
+{
+public:
+    SndfileWriter(int rate, int channels, int format, QString description, bool rf64,
+                  int frameMultiple)
+        : Writer(rate, channels), m_format(format), m_description(std::move(description)),
+          m_rf64(rf64), m_frameMultiple(frameMultiple)
+    {
+    }
+    ~SndfileWriter() override
+    {
+        if (m_file != nullptr)
+            sf_close(m_file);
+    }
+
+    bool open(const QString &path, QString *error) override
+    {
+        SF_INFO info{};
+        info.samplerate = m_rate;
+        info.channels = m_channels;
+        info.format = m_format;
+        if (sf_format_check(&info) == 0) {
+            *error = QStringLiteral("format not supported by the WAV writer");
+            return false;
+        }
+        m_file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+        if (m_file == nullptr) {
+            *error = QString::fromLocal8Bit(sf_strerror(nullptr));
+            return false;
+        }
+        if (m_rf64)
+            sf_command(m_file, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
+        // The header follows every block so that a killed program leaves a playable file.
+        if ((m_format & SF_FORMAT_TYPEMASK) != SF_FORMAT_RAW)
+            sf_command(m_file, SFC_SET_UPDATE_HEADER_AUTO, nullptr, SF_TRUE);
+        return true;
+    }
+
+    bool write(const qint16 *frames, qint64 count, QString *error) override
+    {
+        if (m_file == nullptr) {
+            *error = QStringLiteral("file is not open");
+            return false;
+        }
+        if (m_sizeLimit > 0 && m_bytesEstimate > m_sizeLimit) {
+            *error = QStringLiteral("the WAV size limit of 4 GiB is reached");
+            return false;
+        }
+        const qint16 *data = frames;
+        QVector<qint16> joined;
+        if (m_frameMultiple > 1) {
+            joined = m_held;
+            joined.append(QVector<qint16>(frames, frames + count * m_channels));
+            const qint64 all = joined.size() / m_channels;
+            const qint64 usable = all - all % m_frameMultiple;
+            m_held = joined.mid(usable * m_channels);
+            data = joined.constData();
+            count = usable;
+        }
+        if (count == 0)
+            return true;
+        errno = 0;
+        const sf_count_t done = sf_writef_short(m_file, data, count);
+        if (done != count) {
+            *error = sf_error(m_file) != 0 ? QString::fromLocal8Bit(sf_strerror(m_file))
+                                           : systemError();
+            return false;
+        }
+        m_bytesEstimate += count * m_channels * 2;
+        return true;
+    }
+
+    bool close(QString *error) override
+    {
+        if (m_file == nullptr)
+            return true;
+        bool ok = true;
+        if (!m_held.isEmpty()) {
+            QVector<qint16> pad = m_held;
+            pad.resize(static_cast<qsizetype>(m_frameMultiple) * m_channels, 0);
+            m_held.clear();
+            ok = sf_writef_short(m_file, pad.constData(), m_frameMultiple) == m_frameMultiple;
+            if (!ok)
+                *error = QString::fromLocal8Bit(sf_strerror(m_file));
+        }
+        if (sf_close(m_file) != 0 && ok) {
+            *error = QStringLiteral("closing the file failed");
+            ok = false;
+        }
+        m_file = nullptr;
+        return ok;
+    }
+
+    QString description() const override { return m_description; }
+
+    void setSizeLimit(qint64 bytes) { m_sizeLimit = bytes; }
+
+private:
+    SNDFILE *m_file = nullptr;
+    int m_format;
+    QString m_description;
+    bool m_rf64;
+    int m_frameMultiple;
+    QVector<qint16> m_held;
+    qint64 m_sizeLimit = 0;
+    qint64 m_bytesEstimate = 0; // 16-bit input bytes: an upper bound of any compressed size
+};
+
+class SndfileReader : public Reader
+{
+public:
+    ~SndfileReader() override
+    {
+        if (m_file != nullptr)
+            sf_close(m_file);
+    }
+    bool open(const QString &path, SF_INFO info, QString description, QString *error)
+    {
+        m_file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+        if (m_file == nullptr) {
+            *error = QString::fromLocal8Bit(sf_strerror(nullptr));
+            return false;
+        }
+        m_rate = info.samplerate;
+        m_channels = info.channels;
+        m_length = info.frames;
+        m_description = std::move(description);
+        return true;
+    }
+    qint64 read(qint16 *out, qint64 maxFrames) override
+    {
+        const sf_count_t got = sf_readf_short(m_file, out, maxFrames);
+        return got > 0 ? got : 0;
+    }
+    qint64 seek(qint64 frame) override
+    {
+        const sf_count_t at = sf_seek(m_file, qBound<qint64>(0, frame, m_length), SEEK_SET);
+        return at < 0 ? 0 : at;
+    }
+
+private:
+    SNDFILE *m_file = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<Writer> makeWavWriter(const WavFormat &f)
+{
+    const bool rf64 = rf64Capable(f.codec);
+    auto w = std::make_unique<SndfileWriter>(
+        f.rate, f.channels, (rf64 ? SF_FORMAT_RF64 : SF_FORMAT_WAV) | wavSubtype(f.codec),
+        describeWav(f), rf64, 1);
+    if (!rf64)
+        w->setSizeLimit(0xFFFFFFFFLL - (1 << 20));
+    return w;
+}
+
+std::unique_ptr<Writer> makeVoxWriter(const VoxFormat &f)
+{
+    // OKI ADPCM packs two samples per byte: whole bytes only.
+    return std::make_unique<SndfileWriter>(f.rate, 1, SF_FORMAT_RAW | SF_FORMAT_VOX_ADPCM,
+                                           describeVox(f), false, 2);
+}
+
+static int rawSubtype(int coding)
+{
+    if (coding == RawALaw)
+        return SF_FORMAT_ALAW;
+    if (coding == RawMuLaw)
+        return SF_FORMAT_ULAW;
+    return SF_FORMAT_PCM_16 | SF_ENDIAN_LITTLE;
+}
+
+std::unique_ptr<Writer> makeRawWriter(const RawFormat &f)
+{
+    return std::make_unique<SndfileWriter>(f.rate, f.channels, SF_FORMAT_RAW | rawSubtype(f.coding),
+                                           describeRaw(f), false, 1);
+}
+
+std::unique_ptr<Reader> openVoxReader(const QString &path, const VoxFormat &f, QString *error)
+{
+    SF_INFO info{};
+    info.samplerate = f.rate;
+    info.channels = 1;
+    info.format = SF_FORMAT_RAW | SF_FORMAT_VOX_ADPCM;
+    auto r = std::make_unique<SndfileReader>();
+    if (!r->open(path, info, describeVox(f), error))
+        return nullptr;
+    return r;
+}
+
+std::unique_ptr<Reader> openRawReader(const QString &path, const RawFormat &f, QString *error)
+{
+    SF_INFO info{};
+    info.samplerate = f.rate;
+    info.channels = f.channels;
+    info.format = SF_FORMAT_RAW | rawSubtype(f.coding);
+    auto r = std::make_unique<SndfileReader>();
+    if (!r->open(path, info, describeRaw(f), error))
+        return nullptr;
+    return r;
+}
+
+std::optional<WavFormat> wavFormatOfFile(const QString &path, QString *error)
+{
+    SF_INFO info{};
+    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (file == nullptr) {
+        *error = QString::fromLocal8Bit(sf_strerror(nullptr));
+        return std::nullopt;
+    }
+    sf_close(file);
+    const int major = info.format & SF_FORMAT_TYPEMASK;
+    if (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX && major != SF_FORMAT_RF64) {
+        *error = QStringLiteral("not a WAV file");
+        return std::nullopt;
+    }
+    WavFormat f;
+    f.rate = info.samplerate;
+    f.channels = info.channels;
+    switch (info.format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_U8: f.codec = WavCodec::Pcm8; break;
+    case SF_FORMAT_PCM_16: f.codec = WavCodec::Pcm16; break;
+    case SF_FORMAT_PCM_24: f.codec = WavCodec::Pcm24; break;
+    case SF_FORMAT_FLOAT: f.codec = WavCodec::Float32; break;
+    case SF_FORMAT_IMA_ADPCM: f.codec = WavCodec::ImaAdpcm; break;
+    case SF_FORMAT_MS_ADPCM: f.codec = WavCodec::MsAdpcm; break;
+    case SF_FORMAT_GSM610: f.codec = WavCodec::Gsm610; break;
+    case SF_FORMAT_ALAW: f.codec = WavCodec::ALaw; break;
+    case SF_FORMAT_ULAW: f.codec = WavCodec::MuLaw; break;
+    default:
+        *error = QStringLiteral("the WAV codec of this file cannot be written");
+        return std::nullopt;
+    }
+    if (!wavFormatWritable(f)) {
+        *error = QStringLiteral("the rate or channel count of this file cannot be written");
+        return std::nullopt;
+    }
+    return f;
+}
+
+} // namespace pelvanto::audiofile_detail

@@ -1,0 +1,22 @@
+target_sources(pelvanto_components PRIVATE
+  audiofile/AudioFile.cpp
+  audiofile/Detail.h
+  audiofile/FfmpegReader.cpp
+  audiofile/Formats.cpp
+  audiofile/G726Codec.cpp
+  audiofile/LameCodec.cpp
+  audiofile/Mp3EncoderSettings.cpp
+  audiofile/SndfileCodecs.cpp
+  audiofile/VorbisCodec.cpp
+  audiofile/WavFormatDialog.cpp
+  audiofile/WavFormatDialog.h
+  audiofile/WmaCodec.cpp
+  audiofile/Writer.cpp
+)
+
+find_path(PELVANTO_LAME_INCLUDE_DIR lame/lame.h REQUIRED)
+find_library(PELVANTO_LAME_LIBRARY mp3lame REQUIRED)
+pkg_check_modules(PELVANTO_AUDIOFILE_DEPS REQUIRED IMPORTED_TARGET
+  sndfile vorbisenc vorbis ogg spandsp libavformat libavcodec libswresample libavutil)
+target_include_directories(pelvanto_components PUBLIC ${PELVANTO_LAME_INCLUDE_DIR})
+target_link_libraries(pelvanto_components PUBLIC ${PELVANTO_LAME_LIBRARY} PkgConfig::PELVANTO_AUDIOFILE_DEPS)

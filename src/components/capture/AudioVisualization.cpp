@@ -1,0 +1,199 @@
+#include "capture/AudioVisualization.h"
+
+#include <QPainter>
+
+#include <fftw3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace pelvanto {
+
+// A real FFT of one size with a Hann window (FFTW, single precision).
+class Spectrum {
+public:
+    explicit Spectrum(int size) : size_(size) {
+        in_ = fftwf_alloc_real(static_cast<size_t>(size));
+        out_ = fftwf_alloc_complex(static_cast<size_t>(size / 2 + 1));
+        plan_ = fftwf_plan_dft_r2c_1d(size, in_, out_, FFTW_ESTIMATE);
+        window_.resize(size);
+        double sum = 0;
+        for (int i = 0; i < size; ++i) {
+            window_[i] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * M_PI * i / size));
+            sum += window_[i];
+        }
+        // A full-scale sine reads 0 dB.
+        norm_ = static_cast<float>(2.0 / sum);
+    }
+    ~Spectrum() {
+        fftwf_destroy_plan(plan_);
+        fftwf_free(in_);
+        fftwf_free(out_);
+    }
+    Spectrum(const Spectrum &) = delete;
+    Spectrum &operator=(const Spectrum &) = delete;
+
+    int size() const { return size_; }
+
+    // dBFS per bin of `frames` mono values in -1..1 (zero-padded when fewer).
+    QVector<float> run(const float *mono, int frames) {
+        for (int i = 0; i < size_; ++i)
+            in_[i] = i < frames ? mono[i] * window_[i] : 0.0F;
+        fftwf_execute(plan_);
+        QVector<float> db(size_ / 2 + 1);
+        for (int k = 0; k < db.size(); ++k) {
+            const float re = out_[k][0];
+            const float im = out_[k][1];
+            const float mag = std::sqrt(re * re + im * im) * norm_;
+            db[k] = mag > 1e-10F ? 20.0F * std::log10(mag) : -200.0F;
+        }
+        return db;
+    }
+
+private:
+    int size_;
+    float *in_;
+    fftwf_complex *out_;
+    fftwf_plan plan_;
+    QVector<float> window_;
+    float norm_;
+};
+
+AudioVisualization::AudioVisualization(QWidget *parent) : QWidget(parent) {
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        ++repaints_;
+        update();
+    });
+    sinceRepaint_.start();
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+AudioVisualization::~AudioVisualization() = default;
+
+void AudioVisualization::SetFormat(int rate, int channels) {
+    if (rate < 1000 || channels < 1 || channels > 8)
+        return;
+    if (rate == rate_ && channels == channels_)
+        return;
+    rate_ = rate;
+    channels_ = channels;
+    dirty_ = true;
+    scheduleRepaint();
+}
+
+void AudioVisualization::SetWantedSamples(int frames) {
+    wanted_ = std::clamp(frames, 64, 1 << 16);
+    dirty_ = true;
+}
+
+void AudioVisualization::SetSamples(const QVector<qint16> &samples) {
+    if (samples.size() == samples_.size() &&
+        (samples.isEmpty() ||
+         std::memcmp(samples.constData(), samples_.constData(),
+                     static_cast<size_t>(samples.size()) * sizeof(qint16)) == 0))
+        return;
+    samples_ = samples;
+    levels_.fill(0, channels_);
+    for (qsizetype i = 0; i < samples_.size(); ++i) {
+        int &level = levels_[i % channels_];
+        level = std::max(level, std::min(32767, std::abs(static_cast<int>(samples_[i]))));
+    }
+    if (samples_.isEmpty())
+        levels_.clear();
+    dirty_ = true;
+    scheduleRepaint();
+}
+
+void AudioVisualization::SetMaxFrameRate(int fps) {
+    minIntervalMs_ = 1000 / std::clamp(fps, 1, 200);
+}
+
+void AudioVisualization::scheduleRepaint() {
+    if (timer_.isActive())
+        return;
+    const qint64 wait = std::max<qint64>(0, minIntervalMs_ - sinceRepaint_.elapsed());
+    timer_.start(static_cast<int>(wait));
+}
+
+void AudioVisualization::compute() {
+    if (!dirty_)
+        return;
+    dirty_ = false;
+    spectrumDb_.clear();
+    bands_.fill(0.0F, bandCount_);
+    const qsizetype frames = std::min<qsizetype>(samples_.size() / channels_, wanted_);
+    if (frames == 0)
+        return;
+    if (!fft_ || fft_->size() != wanted_)
+        fft_ = std::make_unique<Spectrum>(wanted_);
+    // The most recent frames, channels mixed.
+    std::vector<float> mono(static_cast<size_t>(frames));
+    const qsizetype first = samples_.size() / channels_ - frames;
+    for (qsizetype f = 0; f < frames; ++f) {
+        float sum = 0;
+        for (int c = 0; c < channels_; ++c)
+            sum += samples_[(first + f) * channels_ + c];
+        mono[static_cast<size_t>(f)] = sum / (32768.0F * channels_);
+    }
+    spectrumDb_ = fft_->run(mono.data(), static_cast<int>(frames));
+    // Bands spaced evenly on a logarithmic scale from 40 Hz to the top of the band.
+    const double lowHz = 40.0;
+    const double highHz = rate_ / 2.0;
+    const double binHz = static_cast<double>(rate_) / wanted_;
+    for (int b = 0; b < bandCount_; ++b) {
+        const double f0 = lowHz * std::pow(highHz / lowHz, static_cast<double>(b) / bandCount_);
+        const double f1 = lowHz * std::pow(highHz / lowHz, static_cast<double>(b + 1) / bandCount_);
+        const auto k0 = static_cast<qsizetype>(std::floor(f0 / binHz));
+        const auto k1 = std::max(k0 + 1, static_cast<qsizetype>(std::ceil(f1 / binHz)));
+        float top = -200.0F;
+        for (qsizetype k = k0; k < k1 && k < spectrumDb_.size(); ++k)
+            top = std::max(top, spectrumDb_[k]);
+        bands_[b] = std::clamp((top + 90.0F) / 90.0F, 0.0F, 1.0F);
+    }
+}
+
+QVector<float> AudioVisualization::Bands() {
+    compute();
+    return bands_;
+}
+
+QVector<float> AudioVisualization::SpectrumDb() {
+    compute();
+    return spectrumDb_;
+}
+
+QSize AudioVisualization::sizeHint() const {
+    return {320, 120};
+}
+
+void AudioVisualization::paintEvent(QPaintEvent *) {
+    sinceRepaint_.restart();
+    compute();
+    QPainter p(this);
+    p.fillRect(rect(), QColor(16, 24, 32));
+    const int meterWidth = 10;
+    const int meters = static_cast<int>(levels_.size());
+    const int spectrumWidth = width() - meters * (meterWidth + 2) - 4;
+    const int h = height();
+    if (spectrumWidth > 0 && !samples_.isEmpty()) {
+        const double barWidth = static_cast<double>(spectrumWidth) / bandCount_;
+        for (int b = 0; b < bandCount_; ++b) {
+            const int barHeight = static_cast<int>(bands_[b] * (h - 2));
+            const QRectF bar(b * barWidth + 1, h - barHeight, std::max(1.0, barWidth - 1),
+                             barHeight);
+            p.fillRect(bar, QColor(80, 160, 240));
+        }
+    }
+    for (int m = 0; m < meters; ++m) {
+        const double db = levels_[m] > 0 ? 20.0 * std::log10(levels_[m] / 32767.0) : -90.0;
+        const int barHeight = static_cast<int>(std::clamp((db + 60.0) / 60.0, 0.0, 1.0) * (h - 2));
+        const int x = width() - (meters - m) * (meterWidth + 2);
+        p.fillRect(x, 1, meterWidth, h - 2, QColor(32, 40, 48));
+        p.fillRect(x, h - 1 - barHeight, meterWidth, barHeight,
+                   db > -3.0 ? QColor(240, 80, 64) : QColor(96, 220, 120));
+    }
+}
+
+} // namespace pelvanto

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QVector>
+
+#include <memory>
+
+namespace pelvanto {
+
+// Settings of the input processing, as the recorder's properties hold them.
+struct InputSettings {
+    bool notch = false;
+    float notchHz = 50.0F;
+    bool highPass = false;
+    float highPassHz = 400.0F;
+    bool lowPass = false;
+    float lowPassHz = 4000.0F;
+    bool autoGain = false;
+    int lowLevelDb = -30;
+    int highLevelDb = -10;
+    int attackMs = 100;
+
+    bool sameFilters(const InputSettings &o) const {
+        return notch == o.notch && notchHz == o.notchHz && highPass == o.highPass &&
+               highPassHz == o.highPassHz && lowPass == o.lowPass && lowPassHz == o.lowPassHz;
+    }
+};
+
+// Second-order section in transposed direct form II, one state per channel.
+class Biquad {
+public:
+    enum class Kind { LowPass, HighPass, Notch };
+    Biquad(Kind kind, double rate, double hz, double q, int channels);
+    void process(float *interleaved, qsizetype frames);
+
+private:
+    double b0_ = 1, b1_ = 0, b2_ = 0, a1_ = 0, a2_ = 0;
+    int channels_;
+    QVector<double> z1_, z2_;
+};
+
+// Notch, high-pass and low-pass (4th-order Butterworth each side) in series.
+class FilterChain {
+public:
+    FilterChain(const InputSettings &settings, int rate, int channels);
+    bool empty() const { return stages_.empty(); }
+    void process(float *interleaved, qsizetype frames);
+
+private:
+    std::vector<Biquad> stages_;
+};
+
+// Automatic gain control: a peak envelope drives a gain that brings the level up to the low
+// level and down to the high level, turning down with the attack time and up ten times slower.
+// Disabled, the gain glides back to unity. Silence stays silence.
+class AutoGain {
+public:
+    AutoGain(int rate, int channels);
+    void configure(bool enabled, int lowDb, int highDb, int attackMs);
+    void process(float *interleaved, qsizetype frames);
+    double gainDb() const { return gainDb_; }
+
+private:
+    int rate_;
+    int channels_;
+    bool enabled_ = false;
+    double lowDb_ = -30, highDb_ = -10;
+    double envelope_ = 0;
+    double gainDb_ = 0;
+    double attackCoef_ = 0, releaseCoef_ = 0, downCoef_ = 0, upCoef_ = 0, glideCoef_ = 0;
+};
+
+// The whole input processing of captured 16-bit samples. New settings take effect by
+// cross-fading from the old filters to the new ones over a few milliseconds, so that
+// switching during a recording does not click.
+class InputProcessor {
+public:
+    InputProcessor(int rate, int channels, const InputSettings &settings);
+    ~InputProcessor();
+    void update(const InputSettings &settings);
+    void process(qint16 *interleaved, qsizetype frames);
+    double gainDb() const { return gain_.gainDb(); }
+
+private:
+    int rate_;
+    int channels_;
+    InputSettings settings_;
+    std::unique_ptr<FilterChain> chain_;
+    std::unique_ptr<FilterChain> previous_; // fading out
+    qsizetype fadeLength_;
+    qsizetype fadePos_ = 0;
+    AutoGain gain_;
+    std::vector<float> work_, old_;
+};
+
+} // namespace pelvanto

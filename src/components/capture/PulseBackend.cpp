@@ -1,0 +1,391 @@
+#include "capture/AlsaMixer.h"
+#include "capture/MixerBackend.h"
+#include "capture/PulseConnection.h"
+
+#include <QByteArray>
+#include <QHash>
+
+#include <cstring>
+#include <mutex>
+
+namespace pelvanto {
+
+namespace {
+
+int sideOf(pa_channel_position_t p) {
+    switch (p) {
+    case PA_CHANNEL_POSITION_FRONT_LEFT:
+    case PA_CHANNEL_POSITION_REAR_LEFT:
+    case PA_CHANNEL_POSITION_FRONT_LEFT_OF_CENTER:
+    case PA_CHANNEL_POSITION_SIDE_LEFT:
+    case PA_CHANNEL_POSITION_TOP_FRONT_LEFT:
+    case PA_CHANNEL_POSITION_TOP_REAR_LEFT:
+        return -1;
+    case PA_CHANNEL_POSITION_FRONT_RIGHT:
+    case PA_CHANNEL_POSITION_REAR_RIGHT:
+    case PA_CHANNEL_POSITION_FRONT_RIGHT_OF_CENTER:
+    case PA_CHANNEL_POSITION_SIDE_RIGHT:
+    case PA_CHANNEL_POSITION_TOP_FRONT_RIGHT:
+    case PA_CHANNEL_POSITION_TOP_REAR_RIGHT:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+SourceDevice toDevice(const pa_source_info *i) {
+    SourceDevice d;
+    d.name = QString::fromUtf8(i->name);
+    d.description = QString::fromUtf8(i->description ? i->description : i->name);
+    d.monitor = i->monitor_of_sink != PA_INVALID_INDEX;
+    for (int c = 0; c < i->channel_map.channels; ++c) {
+        d.channelNames << QString::fromUtf8(
+            pa_channel_position_to_pretty_string(i->channel_map.map[c]));
+        d.channelSides << sideOf(i->channel_map.map[c]);
+        d.volumes << i->volume.values[c];
+    }
+    d.muted = i->mute != 0;
+    for (uint32_t p = 0; p < i->n_ports; ++p) {
+        const pa_source_port_info *port = i->ports[p];
+        SourcePort sp;
+        sp.name = QString::fromUtf8(port->name);
+        sp.description = QString::fromUtf8(port->description ? port->description : port->name);
+        sp.available = port->available != PA_PORT_AVAILABLE_NO;
+        d.ports << sp;
+    }
+    if (i->active_port)
+        d.activePort = QString::fromUtf8(i->active_port->name);
+    if (const char *card = pa_proplist_gets(i->proplist, "alsa.card"))
+        d.alsaCard = QString::fromUtf8(card);
+    return d;
+}
+
+struct SourceList {
+    PulseConnection *connection;
+    QVector<SourceDevice> devices;
+};
+
+void collectSource(pa_context *, const pa_source_info *i, int eol, void *userdata) {
+    auto *list = static_cast<SourceList *>(userdata);
+    if (eol == 0 && i)
+        list->devices << toDevice(i);
+    list->connection->signal();
+}
+
+struct Result {
+    PulseConnection *connection;
+    bool success = false;
+};
+
+void succeeded(pa_context *, int success, void *userdata) {
+    auto *r = static_cast<Result *>(userdata);
+    r->success = success != 0;
+    r->connection->signal();
+}
+
+// Capture from one source in small fragments.
+class PulseCapture final : public CaptureStream {
+public:
+    PulseCapture(std::shared_ptr<PulseConnection> connection, CaptureCallbacks callbacks,
+                 int channels)
+        : connection_(std::move(connection)), callbacks_(std::move(callbacks)),
+          frameBytes_(channels * static_cast<int>(sizeof(qint16))) {}
+
+    ~PulseCapture() override { stop(); }
+
+    bool open(const QString &source, int rate, int channels, QString *error) {
+        PulseConnection::Lock lock(*connection_);
+        if (!connection_->ready()) {
+            *error = QStringLiteral("the sound server is not available");
+            return false;
+        }
+        pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<uint32_t>(rate),
+                            static_cast<uint8_t>(channels)};
+        if (!pa_sample_spec_valid(&spec)) {
+            *error = QStringLiteral("the capture format is not possible");
+            return false;
+        }
+        pa_channel_map map;
+        pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT);
+        stream_ = pa_stream_new(connection_->context(), "Recording", &spec, &map);
+        if (!stream_) {
+            *error = connection_->lastServerError();
+            return false;
+        }
+        pa_stream_set_state_callback(stream_, stateChanged, this);
+        pa_stream_set_read_callback(stream_, readable, this);
+        // Small fragments keep what the server holds for us short, so stopping loses nothing.
+        pa_buffer_attr attr;
+        std::memset(&attr, 0xff, sizeof attr);
+        attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(20 * PA_USEC_PER_MSEC, &spec));
+        const QByteArray name = source.toUtf8();
+        const auto flags =
+            static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
+        if (pa_stream_connect_record(stream_, name.constData(), &attr, flags) < 0) {
+            *error = connection_->lastServerError();
+            release();
+            return false;
+        }
+        connection_->waitUntil(
+            [this] { return pa_stream_get_state(stream_) != PA_STREAM_CREATING; }, 5000);
+        if (pa_stream_get_state(stream_) != PA_STREAM_READY) {
+            *error = connection_->lastServerError();
+            release();
+            return false;
+        }
+        return true;
+    }
+
+    void stop() override {
+        PulseConnection::Lock lock(*connection_);
+        if (!stream_)
+            return;
+        if (pa_stream_get_state(stream_) == PA_STREAM_READY) {
+            // What was captured until now is still on its way: wait for the next fragment.
+            const quint64 seen = fragments_;
+            connection_->waitUntil(
+                [this, seen] {
+                    return fragments_ > seen || pa_stream_get_state(stream_) != PA_STREAM_READY;
+                },
+                250);
+            drainReadable();
+        }
+        release();
+    }
+
+private:
+    static void stateChanged(pa_stream *s, void *userdata) {
+        auto *self = static_cast<PulseCapture *>(userdata);
+        const pa_stream_state_t st = pa_stream_get_state(s);
+        if ((st == PA_STREAM_FAILED || st == PA_STREAM_TERMINATED) && !self->failed_) {
+            self->failed_ = true;
+            QString reason =
+                st == PA_STREAM_FAILED
+                    ? QString::fromUtf8(pa_strerror(pa_context_errno(pa_stream_get_context(s))))
+                    : QStringLiteral("the recording device was closed");
+            if (pa_context_get_state(pa_stream_get_context(s)) != PA_CONTEXT_READY)
+                reason = QStringLiteral("the sound server went away");
+            if (self->callbacks_.failed)
+                self->callbacks_.failed(reason);
+        }
+        self->connection_->signal();
+    }
+
+    static void readable(pa_stream *, size_t, void *userdata) {
+        auto *self = static_cast<PulseCapture *>(userdata);
+        self->drainReadable();
+        ++self->fragments_;
+        self->connection_->signal();
+    }
+
+    void drainReadable() {
+        while (pa_stream_readable_size(stream_) > 0) {
+            const void *data = nullptr;
+            size_t bytes = 0;
+            if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0)
+                break;
+            if (data) {
+                deliver(static_cast<const char *>(data), bytes);
+            } else {
+                // A hole: the server lost data; keep the timeline with silence.
+                std::vector<char> zeros(bytes, 0);
+                deliver(zeros.data(), bytes);
+            }
+            pa_stream_drop(stream_);
+        }
+    }
+
+    void deliver(const char *bytes, size_t count) {
+        if (!callbacks_.data)
+            return;
+        // Fragments normally hold whole frames; carry a split frame over to the next one.
+        if (!carry_.isEmpty()) {
+            const auto need = static_cast<size_t>(frameBytes_ - carry_.size());
+            const size_t take = std::min(need, count);
+            carry_.append(bytes, static_cast<qsizetype>(take));
+            bytes += take;
+            count -= take;
+            if (carry_.size() == frameBytes_) {
+                callbacks_.data(reinterpret_cast<const qint16 *>(carry_.constData()), 1);
+                carry_.clear();
+            }
+        }
+        const size_t frames = count / static_cast<size_t>(frameBytes_);
+        if (frames > 0) {
+            if (reinterpret_cast<quintptr>(bytes) % alignof(qint16) == 0) {
+                callbacks_.data(reinterpret_cast<const qint16 *>(bytes),
+                                static_cast<qsizetype>(frames));
+            } else {
+                aligned_.resize(frames * static_cast<size_t>(frameBytes_) / sizeof(qint16));
+                std::memcpy(aligned_.data(), bytes, frames * static_cast<size_t>(frameBytes_));
+                callbacks_.data(aligned_.data(), static_cast<qsizetype>(frames));
+            }
+        }
+        const size_t rest = count - frames * static_cast<size_t>(frameBytes_);
+        if (rest > 0)
+            carry_.append(bytes + frames * static_cast<size_t>(frameBytes_),
+                          static_cast<qsizetype>(rest));
+    }
+
+    void release() {
+        if (!stream_)
+            return;
+        pa_stream_set_state_callback(stream_, nullptr, nullptr);
+        pa_stream_set_read_callback(stream_, nullptr, nullptr);
+        if (pa_stream_get_state(stream_) == PA_STREAM_READY)
+            pa_stream_disconnect(stream_);
+        pa_stream_unref(stream_);
+        stream_ = nullptr;
+    }
+
+    std::shared_ptr<PulseConnection> connection_;
+    CaptureCallbacks callbacks_;
+    int frameBytes_;
+    pa_stream *stream_ = nullptr;
+    quint64 fragments_ = 0;
+    bool failed_ = false;
+    QByteArray carry_;
+    std::vector<qint16> aligned_;
+};
+
+class PulseBackend final : public MixerBackend {
+public:
+    PulseBackend() { reconnect(); }
+
+    bool connected() const override { return connection_ && connection_->readyUnlocked(); }
+
+    QVector<SourceDevice> sources() override {
+        if (!connected())
+            reconnect();
+        if (!connection_)
+            return {};
+        PulseConnection::Lock lock(*connection_);
+        SourceList list{connection_.get(), {}};
+        if (!connection_->ready() || !connection_->await(pa_context_get_source_info_list(
+                                         connection_->context(), collectSource, &list)))
+            return {};
+        // Two devices of the same description get their server names added.
+        QHash<QString, int> seen;
+        for (const auto &d : list.devices)
+            ++seen[d.description];
+        for (auto &d : list.devices)
+            if (seen.value(d.description) > 1)
+                d.description += QStringLiteral(" (") + d.name + QLatin1Char(')');
+        return list.devices;
+    }
+
+    bool source(const QString &name, SourceDevice *out) override {
+        if (!connection_)
+            return false;
+        PulseConnection::Lock lock(*connection_);
+        SourceList list{connection_.get(), {}};
+        const QByteArray n = name.toUtf8();
+        if (!connection_->ready() ||
+            !connection_->await(pa_context_get_source_info_by_name(
+                connection_->context(), n.constData(), collectSource, &list)) ||
+            list.devices.isEmpty())
+            return false;
+        *out = list.devices.first();
+        return true;
+    }
+
+    QString defaultSource() override {
+        if (!connection_)
+            return {};
+        PulseConnection::Lock lock(*connection_);
+        struct Info {
+            PulseConnection *connection;
+            QString name;
+        } info{connection_.get(), {}};
+        auto cb = [](pa_context *, const pa_server_info *i, void *userdata) {
+            auto *in = static_cast<Info *>(userdata);
+            if (i && i->default_source_name)
+                in->name = QString::fromUtf8(i->default_source_name);
+            in->connection->signal();
+        };
+        if (!connection_->ready() ||
+            !connection_->await(pa_context_get_server_info(connection_->context(), cb, &info)))
+            return {};
+        return info.name;
+    }
+
+    bool setVolumes(const QString &source, const QVector<quint32> &volumes) override {
+        if (!connection_ || volumes.isEmpty() || volumes.size() > PA_CHANNELS_MAX)
+            return false;
+        pa_cvolume v;
+        v.channels = static_cast<uint8_t>(volumes.size());
+        for (int c = 0; c < volumes.size(); ++c)
+            v.values[c] = std::min<quint32>(volumes[c], PA_VOLUME_MAX);
+        return run(
+            [&](pa_context *c, const char *n, Result *r) {
+                return pa_context_set_source_volume_by_name(c, n, &v, succeeded, r);
+            },
+            source);
+    }
+
+    bool setMute(const QString &source, bool muted) override {
+        return run(
+            [&](pa_context *c, const char *n, Result *r) {
+                return pa_context_set_source_mute_by_name(c, n, muted ? 1 : 0, succeeded, r);
+            },
+            source);
+    }
+
+    bool setActivePort(const QString &source, const QString &port) override {
+        const QByteArray p = port.toUtf8();
+        return run(
+            [&](pa_context *c, const char *n, Result *r) {
+                return pa_context_set_source_port_by_name(c, n, p.constData(), succeeded, r);
+            },
+            source);
+    }
+
+    QVector<CardControl> cardControls(const QString &card) override {
+        return alsamixer::controls(card);
+    }
+    QVariant cardControlValue(const QString &card, int index) override {
+        return alsamixer::value(card, index);
+    }
+    bool setCardControlValue(const QString &card, int index, const QVariant &value) override {
+        return alsamixer::setValue(card, index, value);
+    }
+
+    std::unique_ptr<CaptureStream> openCapture(const QString &source, int rate, int channels,
+                                               CaptureCallbacks callbacks,
+                                               QString *error) override {
+        if (!connected())
+            reconnect();
+        if (!connection_) {
+            *error = QStringLiteral("the sound server is not available");
+            return nullptr;
+        }
+        auto capture = std::make_unique<PulseCapture>(connection_, std::move(callbacks), channels);
+        if (!capture->open(source, rate, channels, error))
+            return nullptr;
+        return capture;
+    }
+
+private:
+    template <typename F> bool run(F request, const QString &source) {
+        if (!connection_)
+            return false;
+        PulseConnection::Lock lock(*connection_);
+        if (!connection_->ready())
+            return false;
+        Result r{connection_.get()};
+        const QByteArray n = source.toUtf8();
+        return connection_->await(request(connection_->context(), n.constData(), &r)) && r.success;
+    }
+
+    void reconnect() { connection_ = PulseConnection::open("Pelvanto recorder"); }
+
+    std::shared_ptr<PulseConnection> connection_;
+};
+
+} // namespace
+
+std::unique_ptr<MixerBackend> makePulseBackend() {
+    return std::make_unique<PulseBackend>();
+}
+
+} // namespace pelvanto

@@ -1,0 +1,26 @@
+pkg_check_modules(PELVANTO_PULSE REQUIRED IMPORTED_TARGET libpulse)
+pkg_check_modules(PELVANTO_FFTW REQUIRED IMPORTED_TARGET fftw3f)
+pkg_check_modules(PELVANTO_ALSA REQUIRED IMPORTED_TARGET alsa)
+
+target_sources(pelvanto_components PRIVATE
+  capture/MixerBackend.h
+  capture/AudioRecord.h
+  capture/AudioPlayer.h
+  capture/SampleTools.h
+  capture/AudioDisplay.h
+  capture/AudioVisualization.h
+  capture/AudioRecord.cpp
+  capture/AudioPlayer.cpp
+  capture/SampleTools.cpp
+  capture/AudioDisplay.cpp
+  capture/AudioVisualization.cpp
+  capture/Dsp.h
+  capture/Dsp.cpp
+  capture/PulseConnection.h
+  capture/PulseConnection.cpp
+  capture/PulseBackend.cpp
+  capture/AlsaMixer.h
+  capture/AlsaMixer.cpp
+)
+target_link_libraries(pelvanto_components PUBLIC
+  PkgConfig::PELVANTO_PULSE PkgConfig::PELVANTO_FFTW PkgConfig::PELVANTO_ALSA)
