@@ -218,7 +218,7 @@ private slots:
     void wavWindowLikeSample() {
         REQUIRE_TOOL("sox");
         ProgramFolderScope folder;
-        const QString sample = folder.file(QStringLiteral("sample.wav"));
+        QString sample = folder.file(QStringLiteral("sample.wav"));
         QCOMPARE(testsupport::runTool(QStringLiteral("sox"),
                                       {"-n", "-r", "11025", "-c", "1", "-e", "a-law", sample,
                                        "synth", "0.1", "sine", "1000"})
