@@ -10,12 +10,15 @@
 #include "frmOgg.h"
 #include "frmWAV.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTimer>
 #include <QtTest>
 
 using namespace pelvanto;
@@ -238,6 +241,37 @@ private slots:
         QCOMPARE(p.codec, QStringLiteral("pcm_alaw"));
         QCOMPARE(p.rate, 11025);
         QCOMPARE(p.channels, 1);
+    }
+
+    void wavWindowFromMenu() {
+        ProgramFolderScope folder;
+        AudioFile file;
+        FormatValues values;
+        QString description;
+        {
+            frmWAV w(file, values, [&](const QString &d) { description = d; });
+            // The component's own chooser: Microsoft ADPCM, 11025 Hz mono.
+            QTimer::singleShot(0, [] {
+                auto *chooser = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                QVERIFY(chooser != nullptr &&
+                        chooser->objectName() == QLatin1String("WavFormatDialog"));
+                auto *codec = chooser->findChild<QComboBox *>(QStringLiteral("codec"));
+                codec->setCurrentIndex(codec->findText(QStringLiteral("Microsoft ADPCM")));
+                auto *attributes = chooser->findChild<QComboBox *>(QStringLiteral("attributes"));
+                attributes->setCurrentIndex(attributes->findText(QStringLiteral("11025 Hz, mono")));
+                chooser->accept();
+            });
+            child<QPushButton>(&w, "cmdMenu")->click();
+            QCOMPARE(w.result(), int(QDialog::Accepted));
+        }
+        QVERIFY(description.contains(QStringLiteral("11025 Hz, mono")));
+        const QString path = folder.file(QStringLiteral("take.wav"));
+        QVERIFY(record(file, path, 2.0) >= 22050);
+        const Probe p = probe(path);
+        QCOMPARE(p.codec, QStringLiteral("adpcm_ms"));
+        QCOMPARE(p.rate, 11025);
+        QCOMPARE(p.channels, 1);
+        QVERIFY(qAbs(ffmpegTone(path, 11025) - kTone) < 3);
     }
 
     void voxWindow() {
