@@ -12,6 +12,7 @@ extern "C" {
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <cstring>
 
@@ -23,19 +24,21 @@ namespace {
 constexpr qint64 kCallBudgetMs = 20000;
 // Packets in a row that yield no audio before the stream counts as unreadable.
 constexpr int kMaxBarrenPackets = 20000;
+// Frames without a time stamp dropped after a seek before the landing point is trusted.
+constexpr int kMaxFramesWithoutPts = 64;
 
-int interruptCheck(void *opaque)
-{
+int interruptCheck(void *opaque) {
     const auto *timer = static_cast<const QElapsedTimer *>(opaque);
     return timer->isValid() && timer->elapsed() > kCallBudgetMs ? 1 : 0;
 }
 
-QString codecDescription(const AVCodecParameters *par, const AVFormatContext *fmt)
-{
+QString codecDescription(const AVCodecParameters *par, const AVFormatContext *fmt) {
     const AVCodecDescriptor *desc = avcodec_descriptor_get(par->codec_id);
-    QString codec = desc != nullptr && desc->long_name != nullptr ? QString::fromUtf8(desc->long_name)
-                                                                   : QStringLiteral("unknown codec");
-    QString text = QStringLiteral("%1 %2").arg(QString::fromUtf8(fmt->iformat->name).toUpper(), codec);
+    QString codec = desc != nullptr && desc->long_name != nullptr
+                        ? QString::fromUtf8(desc->long_name)
+                        : QStringLiteral("unknown codec");
+    QString text =
+        QStringLiteral("%1 %2").arg(QString::fromUtf8(fmt->iformat->name).toUpper(), codec);
     if (par->bit_rate > 0)
         text += QStringLiteral(", %1 kbit/s").arg(par->bit_rate / 1000);
     else if (fmt->bit_rate > 0)
@@ -45,11 +48,56 @@ QString codecDescription(const AVCodecParameters *par, const AVFormatContext *fm
     return text;
 }
 
-class FfmpegReader : public Reader
-{
+// The encoder delay and padding of an MP3 with a LAME (or FFmpeg) info tag: the decoder drops
+// them, so the length the stream header gives is that much too long.
+qint64 mp3GaplessTrim(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    QByteArray head = file.read(10);
+    qint64 start = 0;
+    if (head.size() == 10 && head.startsWith("ID3")) {
+        const auto *h = reinterpret_cast<const uchar *>(head.constData());
+        start =
+            10 + ((h[6] & 0x7f) << 21 | (h[7] & 0x7f) << 14 | (h[8] & 0x7f) << 7 | (h[9] & 0x7f));
+    }
+    if (!file.seek(start))
+        return 0;
+    head = file.read(4096);
+    const auto *d = reinterpret_cast<const uchar *>(head.constData());
+    qsizetype sync = 0;
+    while (sync + 1 < head.size() && !(d[sync] == 0xff && (d[sync + 1] & 0xe0) == 0xe0))
+        ++sync;
+    qsizetype tag = head.indexOf("Xing", sync);
+    if (tag < 0 || tag > sync + 64)
+        tag = head.indexOf("Info", sync);
+    if (tag < 0 || tag > sync + 64 || tag + 8 > head.size())
+        return 0;
+    const quint32 flags = qFromBigEndian<quint32>(d + tag + 4);
+    qsizetype at = tag + 8;
+    if (flags & 1)
+        at += 4;
+    if (flags & 2)
+        at += 4;
+    if (flags & 4)
+        at += 100;
+    if (flags & 8)
+        at += 4;
+    // Encoder name (9), revision, low-pass, replay gain (8), flags, ABR: then 12 + 12 bits.
+    if (at + 24 > head.size())
+        return 0;
+    const QByteArray encoder = head.mid(at, 4);
+    if (encoder != "LAME" && encoder != "Lavc" && encoder != "Lavf")
+        return 0;
+    const qsizetype gap = at + 21;
+    const int delay = (d[gap] << 4) | (d[gap + 1] >> 4);
+    const int padding = ((d[gap + 1] & 0x0f) << 8) | d[gap + 2];
+    return delay + padding;
+}
+
+class FfmpegReader : public Reader {
 public:
-    ~FfmpegReader() override
-    {
+    ~FfmpegReader() override {
         av_frame_free(&m_frame);
         av_packet_free(&m_packet);
         swr_free(&m_swr);
@@ -57,8 +105,8 @@ public:
         avformat_close_input(&m_fmt);
     }
 
-    bool open(const QString &path, const AVInputFormat *forced, AVDictionary **options, QString *error)
-    {
+    bool open(const QString &path, const AVInputFormat *forced, AVDictionary **options,
+              QString *error) {
         m_timer.start();
         m_fmt = avformat_alloc_context();
         if (m_fmt == nullptr) {
@@ -98,7 +146,8 @@ public:
             return false;
         }
         const int channels = m_ctx->ch_layout.nb_channels;
-        if (m_ctx->sample_rate < 1000 || m_ctx->sample_rate > 768000 || channels < 1 || channels > 64) {
+        if (m_ctx->sample_rate < 1000 || m_ctx->sample_rate > 768000 || channels < 1 ||
+            channels > 64) {
             *error = QStringLiteral("implausible sample rate or channel count");
             return false;
         }
@@ -110,13 +159,15 @@ public:
         if (m_frame == nullptr || m_packet == nullptr)
             return false;
         m_length = streamLength();
+        if (m_ctx->codec_id == AV_CODEC_ID_MP3 && m_length > 0)
+            m_length = qMax<qint64>(0, m_length - mp3GaplessTrim(path));
         QString text = codecDescription(m_stream->codecpar, m_fmt);
-        m_description = QStringLiteral("%1, %2 Hz, %3").arg(text).arg(m_rate).arg(channelText(m_channels));
+        m_description =
+            QStringLiteral("%1, %2 Hz, %3").arg(text).arg(m_rate).arg(channelText(m_channels));
         return true;
     }
 
-    qint64 read(qint16 *out, qint64 maxFrames) override
-    {
+    qint64 read(qint16 *out, qint64 maxFrames) override {
         m_timer.start();
         qint64 done = 0;
         while (done < maxFrames) {
@@ -138,8 +189,7 @@ public:
         return done;
     }
 
-    qint64 seek(qint64 frame) override
-    {
+    qint64 seek(qint64 frame) override {
         m_timer.start();
         if (frame < 0)
             frame = 0;
@@ -192,8 +242,7 @@ public:
     }
 
 private:
-    qint64 streamLength() const
-    {
+    qint64 streamLength() const {
         if (m_stream->duration != AV_NOPTS_VALUE && m_stream->duration > 0)
             return av_rescale_q(m_stream->duration, m_stream->time_base, AVRational{1, m_rate});
         if (m_fmt->duration != AV_NOPTS_VALUE && m_fmt->duration > 0)
@@ -201,8 +250,7 @@ private:
         return 0;
     }
 
-    bool ensureConverter()
-    {
+    bool ensureConverter() {
         if (m_swr != nullptr && m_frame->sample_rate == m_swrRate &&
             m_frame->format == m_swrFormat &&
             av_channel_layout_compare(&m_frame->ch_layout, &m_swrLayout) == 0)
@@ -233,37 +281,41 @@ private:
     }
 
     // Converts m_frame into m_pending; false when the frame is unusable.
-    bool takeFrame()
-    {
+    bool takeFrame() {
         if (m_frame->nb_samples <= 0 || m_frame->sample_rate <= 0 ||
             m_frame->ch_layout.nb_channels < 1 || !ensureConverter())
             return false;
         if (m_needPosition) {
-            const qint64 pts = m_frame->best_effort_timestamp;
+            // After a seek only a frame with its own time stamp tells where the reader is;
+            // frames before it are dropped (they lie in the preroll before the target).
+            const qint64 pts = m_frame->pts;
+            if (pts == AV_NOPTS_VALUE && ++m_framesWithoutPts <= kMaxFramesWithoutPts)
+                return false;
             if (pts != AV_NOPTS_VALUE) {
                 qint64 rel = pts;
                 if (m_stream->start_time != AV_NOPTS_VALUE)
                     rel -= m_stream->start_time;
-                m_position = qMax<qint64>(0, av_rescale_q(rel, m_stream->time_base, AVRational{1, m_rate}));
+                m_position =
+                    qMax<qint64>(0, av_rescale_q(rel, m_stream->time_base, AVRational{1, m_rate}));
             }
             m_needPosition = false;
+            m_framesWithoutPts = 0;
         }
         const int capacity = swr_get_out_samples(m_swr, m_frame->nb_samples) + 32;
         if (capacity <= 0 || capacity > (1 << 24))
             return false;
         m_pending.resize(static_cast<qsizetype>(capacity) * m_channels);
         auto *out = reinterpret_cast<uint8_t *>(m_pending.data());
-        const int got = swr_convert(m_swr, &out, capacity,
-                                    const_cast<const uint8_t **>(m_frame->extended_data),
-                                    m_frame->nb_samples);
+        const int got =
+            swr_convert(m_swr, &out, capacity, const_cast<const uint8_t **>(m_frame->extended_data),
+                        m_frame->nb_samples);
         m_pending.resize(got > 0 ? static_cast<qsizetype>(got) * m_channels : 0);
         m_pendingAt = 0;
         return true;
     }
 
     // Decodes until some samples are pending; false at the end of the stream.
-    bool decodeMore()
-    {
+    bool decodeMore() {
         int barren = 0;
         while (!m_eof || m_draining) {
             const int rc = avcodec_receive_frame(m_ctx, m_frame);
@@ -322,20 +374,20 @@ private:
     bool m_eof = false;
     bool m_draining = false;
     bool m_needPosition = false;
+    int m_framesWithoutPts = 0;
 };
 
 } // namespace
 
-std::unique_ptr<Reader> openFfmpegReader(const QString &path, QString *error)
-{
+std::unique_ptr<Reader> openFfmpegReader(const QString &path, QString *error) {
     auto reader = std::make_unique<FfmpegReader>();
     if (reader->open(path, nullptr, nullptr, error))
         return reader;
     return nullptr;
 }
 
-std::unique_ptr<Reader> openHeaderlessG726Reader(const QString &path, const G726Format &f, QString *error)
-{
+std::unique_ptr<Reader> openHeaderlessG726Reader(const QString &path, const G726Format &f,
+                                                 QString *error) {
     const AVInputFormat *format = av_find_input_format("g726");
     if (format == nullptr) {
         *error = QStringLiteral("no headerless G.726 reader available");
