@@ -391,6 +391,11 @@ QString AudioRecord::DeviceName() const {
     return d->usable() ? d->devices_[d->device_].description : QString();
 }
 
+QString AudioRecord::DeviceId() const {
+    d->ensureEnumerated();
+    return d->usable() ? d->devices_[d->device_].name : QString();
+}
+
 int AudioRecord::SourceCount() const {
     SourceDevice dev;
     if (!d->current(&dev))

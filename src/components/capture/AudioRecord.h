@@ -33,6 +33,8 @@ public:
     void SetCurrentDevice(int device);
     bool DeviceUsable() const;
     QString DeviceName() const;
+    // The server's own name of the current device (stable across runs), empty when unusable.
+    QString DeviceId() const;
 
     // Mixer lines of the current device. SourceCount() is the last line index (the number of
     // ports), -1 without a usable device.

@@ -1,0 +1,301 @@
+// Input filters, gain control, sample tools and the displays on generated samples.
+#include "CaptureTestUtil.h"
+#include "TestSupport.h"
+#include "capture/AudioDisplay.h"
+#include "capture/AudioVisualization.h"
+#include "capture/Dsp.h"
+#include "capture/SampleTools.h"
+
+#include <QtTest>
+
+using namespace pelvanto;
+using namespace capturetest;
+
+namespace {
+
+constexpr int kRate = 44100;
+
+// Runs a tone through the processing in chunks of odd sizes, as fragments arrive.
+QVector<qint16> processTone(const InputSettings &s, double hz, double amplitude, int seconds,
+                            int channels = 2) {
+    QVector<qint16> tone = testsupport::sineTone(kRate, channels, kRate * seconds, hz, amplitude);
+    InputProcessor p(kRate, channels, s);
+    qsizetype at = 0;
+    int chunk = 331;
+    while (at < tone.size() / channels) {
+        const qsizetype n = std::min<qsizetype>(chunk, tone.size() / channels - at);
+        p.process(tone.data() + at * channels, n);
+        at += n;
+        chunk = chunk == 331 ? 1024 : 331;
+    }
+    return tone;
+}
+
+double gainAt(const InputSettings &s, double hz) {
+    const QVector<qint16> out = processTone(s, hz, 0.5, 1);
+    return toneAmplitude(out, 2, 1, kRate, hz, kRate / 2) / 0.5;
+}
+
+double db(double ratio) {
+    return 20.0 * std::log10(std::max(ratio, 1e-9));
+}
+
+double peakDb(const QVector<qint16> &s, qsizetype from) {
+    return 20.0 * std::log10(std::max(peakOf(s, from), 1) / 32768.0);
+}
+
+} // namespace
+
+class TestDsp : public QObject {
+    Q_OBJECT
+private slots:
+    void nothingEnabledIsBitExact() {
+        const auto tone = testsupport::sineTone(kRate, 2, 10000, 440.0, 0.99);
+        InputSettings off;
+        QVector<qint16> out = tone;
+        InputProcessor p(kRate, 2, off);
+        p.process(out.data(), 10000);
+        QCOMPARE(out, tone);
+    }
+
+    void filterResponse_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<double>("cutoff");
+        QTest::addColumn<double>("probe");
+        QTest::addColumn<double>("minDb");
+        QTest::addColumn<double>("maxDb");
+        QTest::newRow("notch centre") << "notch" << 50.0 << 50.0 << -200.0 << -40.0;
+        QTest::newRow("notch passes octave up") << "notch" << 50.0 << 200.0 << -1.0 << 0.5;
+        QTest::newRow("notch 1 kHz passes 3 kHz") << "notch" << 1000.0 << 3000.0 << -0.5 << 0.5;
+        QTest::newRow("high-pass stops 2 octaves down")
+            << "highpass" << 400.0 << 100.0 << -200.0 << -45.0;
+        QTest::newRow("high-pass at cut-off is -3 dB")
+            << "highpass" << 400.0 << 400.0 << -3.6 << -2.4;
+        QTest::newRow("high-pass passes 4 kHz") << "highpass" << 400.0 << 4000.0 << -0.2 << 0.2;
+        QTest::newRow("low-pass stops 12 kHz") << "lowpass" << 4000.0 << 12000.0 << -200.0 << -35.0;
+        QTest::newRow("low-pass at cut-off is -3 dB")
+            << "lowpass" << 4000.0 << 4000.0 << -3.6 << -2.4;
+        QTest::newRow("low-pass passes 440 Hz") << "lowpass" << 4000.0 << 440.0 << -0.2 << 0.2;
+        QTest::newRow("low-pass above the band passes")
+            << "lowpass" << 44100.0 << 15000.0 << -0.1 << 0.1;
+        QTest::newRow("high-pass above the band stays stable")
+            << "highpass" << 44100.0 << 19900.0 << -6.0 << 0.5;
+        QTest::newRow("zero frequency does nothing") << "highpass" << 0.0 << 440.0 << -0.01 << 0.01;
+    }
+
+    void filterResponse() {
+        QFETCH(QString, kind);
+        QFETCH(double, cutoff);
+        QFETCH(double, probe);
+        QFETCH(double, minDb);
+        QFETCH(double, maxDb);
+        InputSettings s;
+        if (kind == QLatin1String("notch")) {
+            s.notch = true;
+            s.notchHz = static_cast<float>(cutoff);
+        } else if (kind == QLatin1String("highpass")) {
+            s.highPass = true;
+            s.highPassHz = static_cast<float>(cutoff);
+        } else {
+            s.lowPass = true;
+            s.lowPassHz = static_cast<float>(cutoff);
+        }
+        const double g = db(gainAt(s, probe));
+        QVERIFY2(g >= minDb && g <= maxDb, qPrintable(QString::number(g)));
+    }
+
+    void allThreeInSeries() {
+        InputSettings s;
+        s.notch = s.highPass = s.lowPass = true;
+        s.notchHz = 1000;
+        s.highPassHz = 300;
+        s.lowPassHz = 3000;
+        QVERIFY(db(gainAt(s, 1000)) < -40);
+        QVERIFY(db(gainAt(s, 50)) < -40);
+        QVERIFY(db(gainAt(s, 15000)) < -40);
+        QVERIFY(std::abs(db(gainAt(s, 2000))) < 1.5);
+    }
+
+    void switchingDuringAToneDoesNotClick() {
+        QVector<qint16> tone = testsupport::sineTone(kRate, 2, kRate * 2, 440.0, 0.5);
+        const int toneStep = largestStep(tone, 2, 0);
+        InputSettings s;
+        InputProcessor p(kRate, 2, s);
+        const int chunk = 512;
+        for (qsizetype at = 0; at + chunk <= tone.size() / 2; at += chunk) {
+            if (at == 10 * chunk) {
+                s.highPass = true;
+                s.highPassHz = 2000;
+                p.update(s);
+            } else if (at == 60 * chunk) {
+                s.notch = true;
+                s.notchHz = 440;
+                s.highPass = false;
+                p.update(s);
+            } else if (at == 110 * chunk) {
+                s.notch = false;
+                s.autoGain = true;
+                p.update(s);
+            } else if (at == 150 * chunk) {
+                s.autoGain = false;
+                p.update(s);
+            }
+            p.process(tone.data() + at * 2, chunk);
+        }
+        const int step = largestStep(tone, 2, 0);
+        QVERIFY2(step <= toneStep + toneStep / 5,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(step).arg(toneStep)));
+        // And the filter did act once faded in.
+        QVERIFY(peakOf(tone.mid(40 * chunk * 2, 10 * chunk * 2)) < 0.5 * 32768 * 0.02);
+    }
+
+    void autoGainRaisesQuietSignal() {
+        InputSettings s;
+        s.autoGain = true;
+        s.lowLevelDb = -20;
+        s.highLevelDb = -10;
+        s.attackMs = 100;
+        const QVector<qint16> out = processTone(s, 440.0, 0.01, 6); // -40 dBFS
+        const double level = peakDb(out, 2 * kRate * 5);
+        QVERIFY2(level >= -21.0 && level <= -19.0, qPrintable(QString::number(level)));
+    }
+
+    void autoGainLimitsLoudSignal() {
+        InputSettings s;
+        s.autoGain = true;
+        s.lowLevelDb = -30;
+        s.highLevelDb = -10;
+        s.attackMs = 50;
+        const QVector<qint16> out = processTone(s, 1000.0, 0.95, 3);
+        const double level = peakDb(out, 2 * kRate * 2);
+        QVERIFY2(level >= -11.0 && level <= -9.0, qPrintable(QString::number(level)));
+        // A faster attack turns it down sooner.
+        s.attackMs = 200;
+        const QVector<qint16> slow = processTone(s, 1000.0, 0.95, 1);
+        s.attackMs = 50;
+        const QVector<qint16> fast = processTone(s, 1000.0, 0.95, 1);
+        const qsizetype at = 2 * kRate / 10;
+        QVERIFY(peakOf(fast.mid(at, 2 * 441)) < peakOf(slow.mid(at, 2 * 441)));
+    }
+
+    void autoGainLeavesLevelsInsideTheWindow() {
+        InputSettings s;
+        s.autoGain = true;
+        s.lowLevelDb = -30;
+        s.highLevelDb = -6;
+        const QVector<qint16> out = processTone(s, 440.0, 0.1, 2); // -20 dBFS
+        QVERIFY(std::abs(peakDb(out, 2 * kRate) + 20.0) < 0.2);
+    }
+
+    void autoGainKeepsSilenceSilent() {
+        InputSettings s;
+        s.autoGain = true;
+        s.highPass = true;
+        QVector<qint16> silence(2 * kRate * 2, 0);
+        InputProcessor p(kRate, 2, s);
+        p.process(silence.data(), kRate * 2);
+        QCOMPARE(peakOf(silence), 0);
+        // Full-scale square input never overflows.
+        QVector<qint16> square(2 * 4410);
+        for (qsizetype i = 0; i < square.size(); ++i)
+            square[i] = (i / 100) % 2 ? qint16(32767) : qint16(-32768);
+        InputSettings lp;
+        lp.lowPass = true;
+        lp.lowPassHz = 1000;
+        InputProcessor q(kRate, 2, lp);
+        q.process(square.data(), 4410);
+        QVERIFY(peakOf(square) <= 32768);
+    }
+
+    void monoFromStereo() {
+        QCOMPARE(SampleTools::MakeMonoFromStereo({}), QVector<qint16>());
+        QCOMPARE(SampleTools::MakeMonoFromStereo({100, 200, -100, -201, 1, 2, 7}),
+                 (QVector<qint16>{150, -151, 2}));
+        QCOMPARE(SampleTools::MakeMonoFromStereo({32767, 32767, -32768, -32768, 32767, -32768}),
+                 (QVector<qint16>{32767, -32768, -1}));
+    }
+
+    void waveformWantsItsWidthAndClears() {
+        AudioDisplay d;
+        d.resize(300, 80);
+        QCOMPARE(d.WantedSamples(), 300);
+        d.SetChannels(2);
+        QCOMPARE(d.WantedSamples(), 600);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        const int base = d.RepaintCount();
+        // A burst of arrays between two event-loop turns costs one repaint.
+        for (int i = 0; i < 50; ++i)
+            d.SetSamples(testsupport::sineTone(kRate, 2, 300, 100.0 + i, 0.5));
+        QTRY_COMPARE(d.RepaintCount(), base + 1);
+        // The same samples again change nothing and repaint nothing.
+        d.SetSamples(d.Samples());
+        QTest::qWait(100);
+        QCOMPARE(d.RepaintCount(), base + 1);
+        QImage img = d.grab().toImage();
+        QVERIFY(img.pixelColor(150, 10) != img.pixelColor(150, 40) ||
+                img.pixelColor(10, 40) != img.pixelColor(10, 10));
+        d.SetSamples({});
+        QVERIFY(d.Samples().isEmpty());
+        QTRY_COMPARE(d.RepaintCount(), base + 2);
+    }
+
+    void spectrumFindsTheToneAndClears() {
+        AudioVisualization v;
+        QCOMPARE(v.WantedSamples(), 4096);
+        v.SetFormat(kRate, 1);
+        v.SetSamples(testsupport::sineTone(kRate, 1, 4096, 1000.0, 0.5));
+        const QVector<float> spectrum = v.SpectrumDb();
+        QCOMPARE(spectrum.size(), 4096 / 2 + 1);
+        const auto top = std::max_element(spectrum.begin(), spectrum.end()) - spectrum.begin();
+        const double binHz = kRate / 4096.0;
+        QVERIFY(std::abs(top * binHz - 1000.0) <= binHz);
+        QVERIFY(std::abs(spectrum[top] - (-6.0F)) < 1.5F); // half scale
+        QCOMPARE(v.Levels().size(), 1);
+        QVERIFY(std::abs(v.Levels()[0] - 16384) <= 1);
+        const QVector<float> bands = v.Bands();
+        const auto loudest = std::max_element(bands.begin(), bands.end()) - bands.begin();
+        // 1 kHz sits in the band that spans it on the log scale from 40 Hz.
+        const double lo =
+            40.0 * std::pow((kRate / 2.0) / 40.0, static_cast<double>(loudest) / bands.size());
+        const double hi =
+            40.0 * std::pow((kRate / 2.0) / 40.0, static_cast<double>(loudest + 1) / bands.size());
+        QVERIFY2(lo <= 1000.0 + binHz && hi >= 1000.0 - binHz,
+                 qPrintable(QStringLiteral("%1..%2").arg(lo).arg(hi)));
+        // Stereo levels per channel; fewer frames than wanted are zero-padded.
+        v.SetFormat(kRate, 2);
+        QVector<qint16> stereo = testsupport::sineTone(kRate, 2, 1000, 1000.0, 0.25);
+        for (qsizetype i = 1; i < stereo.size(); i += 2)
+            stereo[i] = static_cast<qint16>(stereo[i] * 2);
+        v.SetSamples(stereo);
+        QCOMPARE(v.Levels().size(), 2);
+        QVERIFY(std::abs(v.Levels()[1] - 2 * v.Levels()[0]) <= 2);
+        QCOMPARE(v.SpectrumDb().size(), 4096 / 2 + 1);
+        v.SetSamples({});
+        QVERIFY(v.Levels().isEmpty());
+        const QVector<float> cleared = v.Bands();
+        QVERIFY(std::all_of(cleared.begin(), cleared.end(), [](float b) { return b == 0.0F; }));
+        v.SetWantedSamples(1024);
+        QCOMPARE(v.WantedSamples(), 1024);
+        v.SetSamples(testsupport::sineTone(kRate, 2, 8000, 5000.0, 0.5));
+        QCOMPARE(v.SpectrumDb().size(), 513);
+    }
+
+    void spectrumRepaintsAtABoundedRate() {
+        AudioVisualization v;
+        v.resize(320, 120);
+        v.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&v));
+        const int base = v.RepaintCount();
+        for (int i = 0; i < 40; ++i)
+            v.SetSamples(testsupport::sineTone(kRate, 1, 4096, 200.0 + 10 * i, 0.5));
+        QTRY_COMPARE(v.RepaintCount(), base + 1);
+        const QVector<qint16> same = testsupport::sineTone(kRate, 1, 4096, 590.0, 0.5);
+        v.SetSamples(same);
+        QTest::qWait(100);
+        QCOMPARE(v.RepaintCount(), base + 1);
+    }
+};
+
+QTEST_MAIN(TestDsp)
+#include "tst_dsp.moc"
