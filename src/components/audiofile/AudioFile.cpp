@@ -3,6 +3,10 @@
 #include "audiofile/Detail.h"
 #include "audiofile/WavFormatDialog.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <QFileInfo>
 
 #include <csignal>
@@ -44,12 +48,14 @@ int channelsOr(int channels)
     return channels == 1 || channels == 2 ? channels : kDefaultChannels;
 }
 
-void ignoreFileSizeSignal()
+void prepareProcess()
 {
     // Past the file size limit a write must fail with EFBIG and stop the recording cleanly
     // instead of the signal ending the program.
     static const bool once = [] {
         std::signal(SIGXFSZ, SIG_IGN);
+        // Damaged input is reported through FileStatus and short reads, not console noise.
+        av_log_set_level(AV_LOG_FATAL);
         return true;
     }();
     Q_UNUSED(once);
@@ -59,7 +65,7 @@ void ignoreFileSizeSignal()
 
 AudioFile::AudioFile(QObject *parent) : QObject(parent), m_formats(std::make_unique<FormatState>())
 {
-    ignoreFileSizeSignal();
+    prepareProcess();
 }
 
 AudioFile::~AudioFile()

@@ -88,10 +88,14 @@ LamePtr configure(const Mp3Format &f)
     }
     lame_set_bWriteVbrTag(g, e.WriteVbrHeader() ? 1 : 0);
     lame_set_error_protection(g, e.CrcChecksums() ? 1 : 0);
-    lame_set_allow_diff_short(g, e.AllowDiffBlockTypes() ? 1 : 0);
+    // Both switches set one policy inside LAME: the last call wins, so make only one.
+    if (!e.ShortBlocks())
+        lame_set_no_short_blocks(g, 1);
+    else
+        lame_set_allow_diff_short(g, e.AllowDiffBlockTypes() ? 1 : 0);
     lame_set_disable_reservoir(g, e.BitReservoir() ? 0 : 1);
-    lame_set_no_short_blocks(g, e.ShortBlocks() ? 0 : 1);
-    lame_set_strict_ISO(g, e.IsoCompliance() ? 1 : 0);
+    if (e.IsoCompliance())
+        lame_set_strict_ISO(g, MDB_STRICT_ISO);
     switch (e.AthControl()) {
     case 1: lame_set_ATHonly(g, 1); break;
     case 2: lame_set_noATH(g, 1); break;

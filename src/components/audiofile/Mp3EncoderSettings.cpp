@@ -28,7 +28,7 @@ Mp3EncoderSettings::Mp3EncoderSettings()
     m_allowDiffBlockTypes = lame_get_allow_diff_short(gf) != 0;
     m_bitReservoir = lame_get_disable_reservoir(gf) == 0;
     m_shortBlocks = lame_get_no_short_blocks(gf) <= 0;
-    m_isoCompliance = lame_get_strict_ISO(gf) != 0;
+    m_isoCompliance = lame_get_strict_ISO(gf) == MDB_STRICT_ISO;
     m_deemphasis = 0;
     lame_close(gf);
 }

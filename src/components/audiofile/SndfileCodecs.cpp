@@ -4,6 +4,7 @@
 #include <sndfile.h>
 
 #include <QFile>
+#include <QtEndian>
 
 #include <cerrno>
 
@@ -64,6 +65,8 @@ public:
             *error = QString::fromLocal8Bit(sf_strerror(nullptr));
             return false;
         }
+        if ((m_format & SF_FORMAT_SUBMASK) == SF_FORMAT_IMA_ADPCM && m_channels > 1)
+            setFixFactChunk(path);
         if (m_rf64)
             sf_command(m_file, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
         // The header follows every block so that a killed program leaves a playable file.
@@ -103,6 +106,7 @@ public:
             return false;
         }
         m_bytesEstimate += count * m_channels * 2;
+        m_samplesIn += count;
         return true;
     }
 
@@ -124,14 +128,48 @@ public:
             ok = false;
         }
         m_file = nullptr;
+        if (ok && m_fixFactChunk)
+            ok = fixFactChunk(error);
         return ok;
     }
+
+    // libsndfile counts stereo IMA ADPCM in the fact chunk per channel; players that trust
+    // the chunk would stop half-way. Put the real frame count there.
+    void setFixFactChunk(const QString &path) { m_fixFactChunk = true, m_path = path; }
 
     QString description() const override { return m_description; }
 
     void setSizeLimit(qint64 bytes) { m_sizeLimit = bytes; }
 
 private:
+    bool fixFactChunk(QString *error)
+    {
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadWrite)) {
+            *error = file.errorString();
+            return false;
+        }
+        const QByteArray head = file.read(512);
+        qsizetype at = 12;
+        while (at + 8 <= head.size()) {
+            const QByteArray id = head.mid(at, 4);
+            const quint32 size = qFromLittleEndian<quint32>(head.constData() + at + 4);
+            if (id == "data")
+                break;
+            if (id == "fact" && size >= 4) {
+                uchar count[4];
+                qToLittleEndian<quint32>(static_cast<quint32>(m_samplesIn), count);
+                if (!file.seek(at + 8) || file.write(reinterpret_cast<const char *>(count), 4) != 4) {
+                    *error = file.errorString();
+                    return false;
+                }
+                break;
+            }
+            at += 8 + size + (size & 1);
+        }
+        return true;
+    }
+
     SNDFILE *m_file = nullptr;
     int m_format;
     QString m_description;
@@ -140,6 +178,9 @@ private:
     QVector<qint16> m_held;
     qint64 m_sizeLimit = 0;
     qint64 m_bytesEstimate = 0; // 16-bit input bytes: an upper bound of any compressed size
+    qint64 m_samplesIn = 0;
+    bool m_fixFactChunk = false;
+    QString m_path;
 };
 
 class SndfileReader : public Reader
