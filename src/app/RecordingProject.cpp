@@ -1,0 +1,79 @@
+#include "RecordingProject.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace pelvanto::RecordingProject {
+
+namespace {
+
+// A project lists recordings; anything far larger is not a project.
+constexpr qint64 kMaxProjectBytes = qint64{64} * 1024 * 1024;
+
+QList<QByteArray> splitLines(const QByteArray &data) {
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = data.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = data[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(data.mid(start, i - start));
+        if (c == '\r' && i + 1 < n && data[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(data.mid(start));
+    return lines;
+}
+
+} // namespace
+
+QList<RecordedItem> parse(const QByteArray &data) {
+    QList<RecordedItem> items;
+    for (const QByteArray &line : splitLines(data)) {
+        if (line.isEmpty())
+            continue;
+        const QList<QByteArray> f = line.split('\t');
+        auto field = [&f](qsizetype i) {
+            return i < f.size() ? QString::fromUtf8(f[i]) : QString();
+        };
+        items.append(RecordedItem{field(0), field(1), field(2), field(3), field(4)});
+    }
+    return items;
+}
+
+QByteArray serialize(const QList<RecordedItem> &items) {
+    QByteArray out;
+    for (const RecordedItem &item : items) {
+        out += item.number.toUtf8();
+        for (const QString *s : {&item.path, &item.size, &item.duration, &item.recordTime}) {
+            out += '\t';
+            out += s->toUtf8();
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::optional<QList<RecordedItem>> load(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return parse(file.read(kMaxProjectBytes));
+}
+
+bool save(const QString &path, const QList<RecordedItem> &items) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray data = serialize(items);
+    if (file.write(data) != data.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace pelvanto::RecordingProject

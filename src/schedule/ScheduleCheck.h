@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ScheduleFile.h"
+
+#include <QDateTime>
+#include <QList>
+
+#include <functional>
+
+namespace pelvanto {
+
+class RecordingControl;
+
+// The once-a-second schedule check. It starts the first row whose start time
+// fell due since the previous check and stops that recording once its stop
+// time has come, so a late tick misses nothing. One scheduled recording runs
+// at a time: rows falling due meanwhile are skipped for good. Rows already
+// past when the check was created never start.
+class ScheduleCheck {
+public:
+    using Clock = std::function<QDateTime()>;
+
+    // An empty clock reads the system's local time.
+    explicit ScheduleCheck(RecordingControl &control, Clock clock = {});
+
+    // Called with a row's index once its status is "Done", before the
+    // recording is started.
+    std::function<void(int)> rowStarted;
+
+    void tick(QList<ScheduleItem> &rows);
+
+    bool running() const { return running_; }
+    QDateTime pendingStart() const { return pendingStart_; }
+    QDateTime pendingStop() const { return pendingStop_; }
+    QDateTime lastCheck() const { return last_; }
+
+private:
+    QDateTime now() const;
+
+    RecordingControl &control_;
+    Clock clock_;
+    QDateTime last_; // the second checked last; starts are looked for after it
+    bool running_ = false;
+    QDateTime pendingStart_;
+    QDateTime pendingStop_; // invalid: the running row's stop never comes
+};
+
+} // namespace pelvanto

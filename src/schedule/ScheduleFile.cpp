@@ -1,0 +1,105 @@
+#include "ScheduleFile.h"
+
+#include "platform/ProgramFolder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace pelvanto::schedulefile {
+
+namespace {
+
+// A schedule holds a handful of rows; a far larger file is not a schedule.
+constexpr qint64 kMaxScheduleBytes = qint64{64} * 1024 * 1024;
+
+QList<QByteArray> splitLines(const QByteArray &data) {
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = data.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = data[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(data.mid(start, i - start));
+        if (c == '\r' && i + 1 < n && data[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(data.mid(start));
+    return lines;
+}
+
+} // namespace
+
+QString dateTimeText(const QDateTime &time) {
+    return time.toString(QString::fromLatin1(kDateTimeFormat));
+}
+
+std::optional<QDateTime> parseDateTime(const QString &text) {
+    const QString t = text.trimmed();
+    if (t.size() != static_cast<qsizetype>(qstrlen(kDateTimeFormat)))
+        return std::nullopt;
+    const QDateTime time = QDateTime::fromString(t, QString::fromLatin1(kDateTimeFormat));
+    if (!time.isValid())
+        return std::nullopt;
+    return time;
+}
+
+QList<ScheduleItem> parse(const QByteArray &data) {
+    QList<ScheduleItem> items;
+    for (const QByteArray &line : splitLines(data)) {
+        const QList<QByteArray> f = line.split('\t');
+        auto field = [&f](qsizetype i) {
+            return i < f.size() ? QString::fromUtf8(f[i]) : QString();
+        };
+        items.append(ScheduleItem{field(0), field(1), field(2), field(3), field(4)});
+    }
+    return items;
+}
+
+QByteArray serialize(const QList<ScheduleItem> &items) {
+    QByteArray out;
+    for (const ScheduleItem &item : items) {
+        out += item.start.toUtf8();
+        for (const QString *s : {&item.stop, &item.file, &item.status, &item.comment}) {
+            out += '\t';
+            out += s->toUtf8();
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+QString defaultPath() {
+    return programFile(QStringLiteral("schedule.dat"));
+}
+
+bool ensureExists(const QString &path) {
+    if (QFileInfo::exists(path))
+        return true;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+}
+
+std::optional<QList<ScheduleItem>> load(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return parse(file.read(kMaxScheduleBytes));
+}
+
+bool save(const QString &path, const QList<ScheduleItem> &items) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray data = serialize(items);
+    if (file.write(data) != data.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace pelvanto::schedulefile

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace pelvanto {
+
+// The output-file keys of [set]: where recordings go and how they are named.
+// The options window edits them; every recording start reads them afresh.
+struct OutputFileSettings {
+    QString folder;         // as stored; see effectiveFolder()
+    QString prefix;         // as stored; a recording uses it unchanged
+    bool dateTime = true;   // append "mmddyyhhmmss" to the prefix
+    bool overwrite = false; // without date-time: replace an existing plain name
+
+    static OutputFileSettings read(const QString &settingsFile);
+    // Writes the four keys, each on its own; returns whether all reached the disk.
+    bool write(const QString &settingsFile) const;
+
+    // Empty or "0" stands for the program folder.
+    static bool meansProgramFolder(const QString &folder);
+    QString effectiveFolder() const;
+};
+
+} // namespace pelvanto

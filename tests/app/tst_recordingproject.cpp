@@ -1,0 +1,122 @@
+#include "RecordingProject.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using pelvanto::RecordedItem;
+namespace project = pelvanto::RecordingProject;
+
+class TestRecordingProject : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QByteArray readRaw(const QString &p) {
+        QFile f(p);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void writeRaw(const QString &p, const QByteArray &data) {
+        QFile f(p);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(data);
+    }
+    static QList<RecordedItem> sample() {
+        return {
+            {"1", "/home/ana/Rec/rec120306140709.MP3", "1.23MB", "0:42.480", "03/12/2006 14:07"},
+            {"2", "/home/ana/Rec/Müller – Probe ♪.WAV", "0,5MB", "75:03.250", "3.12.06 14:50"},
+            {"3", "/tmp/.WAV", "0MB", "0:00.000", ""},
+        };
+    }
+
+private slots:
+    void layoutIsTabsAndCrLf() {
+        const QString p = path(QStringLiteral("a.rpf"));
+        QVERIFY(project::save(p, sample().mid(0, 1)));
+        QCOMPARE(readRaw(p), QByteArray("1\t/home/ana/Rec/rec120306140709.MP3\t1.23MB\t0:42.480\t"
+                                        "03/12/2006 14:07\r\n"));
+    }
+
+    void roundTripGivesIdenticalTexts() {
+        const QString p = path(QStringLiteral("round trip.rpf"));
+        QVERIFY(project::save(p, sample()));
+        const auto loaded = project::load(p);
+        QVERIFY(loaded);
+        QCOMPARE(*loaded, sample());
+        // Text is UTF-8.
+        QVERIFY(readRaw(p).contains(QStringLiteral("Müller – Probe ♪").toUtf8()));
+    }
+
+    void emptyListWritesEmptyFileAndReplacesOldOne() {
+        const QString p = path(QStringLiteral("empty"));
+        writeRaw(p, "old content\r\n");
+        QVERIFY(project::save(p, {}));
+        QCOMPARE(readRaw(p), QByteArray());
+        QVERIFY(project::load(p)->isEmpty());
+        // No extension is added to the chosen name.
+        QVERIFY(!QFile::exists(p + ".rpf"));
+    }
+
+    void openingTwiceListsTwice() {
+        const QString p = path(QStringLiteral("twice.rpf"));
+        QVERIFY(project::save(p, sample()));
+        pelvanto::RecordedFiles list;
+        list.appendLoaded(*project::load(p));
+        list.appendLoaded(*project::load(p));
+        QCOMPARE(list.count(), 6);
+        QCOMPARE(list.items()[3].number, QStringLiteral("1"));
+        QCOMPARE(list.items()[3], sample()[0]);
+    }
+
+    void lineEndsAndExtraFields() {
+        const auto items = project::parse("1\ta\tb\tc\td\textra\tmore\n"
+                                          "2\te\tf\tg\th\r"
+                                          "3\ti\tj\tk\tl");
+        QCOMPARE(items.size(), 3);
+        QCOMPARE(items[0], (RecordedItem{"1", "a", "b", "c", "d"}));
+        QCOMPARE(items[1], (RecordedItem{"2", "e", "f", "g", "h"}));
+        QCOMPARE(items[2], (RecordedItem{"3", "i", "j", "k", "l"}));
+    }
+
+    void badLinesLoadWhatTheyCan() {
+        static const char raw[] = "1\t/a.WAV\t1MB\t0:01.000\tmonday\r\n"
+                                  "2\t/b.WAV\r\n"                   // too few fields
+                                  "\r\n"                            // blank
+                                  "3\t\t2MB\t0:02.000\ttuesday\r\n" // no path
+                                  "\x01\xff\xfe\0junk\tpath\0x\r\n" // binary junk
+                                  "5\t/e.WAV\t5MB\t0:05.000\tfriday\r\n";
+        const auto items = project::parse(QByteArray(raw, sizeof raw - 1));
+        QCOMPARE(items.size(), 5);
+        QCOMPARE(items[0].path, QStringLiteral("/a.WAV"));
+        QCOMPARE(items[1], (RecordedItem{"2", "/b.WAV", "", "", ""}));
+        QCOMPARE(items[2], (RecordedItem{"3", "", "2MB", "0:02.000", "tuesday"}));
+        QCOMPARE(items[3].size, QString());
+        QCOMPARE(items[4], (RecordedItem{"5", "/e.WAV", "5MB", "0:05.000", "friday"}));
+    }
+
+    void unreadableFileAndUnwritablePath() {
+        QVERIFY(!project::load(path(QStringLiteral("does-not-exist.rpf"))));
+        QVERIFY(!project::save(path(QStringLiteral("no/folder/x.rpf")), sample()));
+        QVERIFY(!QFile::exists(path(QStringLiteral("no"))));
+    }
+
+    void folderInTheWayIsNotReplaced() {
+        const QString p = path(QStringLiteral("taken.rpf"));
+        QVERIFY(QDir().mkpath(p + QStringLiteral("/inside")));
+        QVERIFY(!project::save(p, sample()));
+        QVERIFY(QFileInfo(p + QStringLiteral("/inside")).isDir());
+        QVERIFY(!project::load(p) || project::load(p)->isEmpty());
+    }
+
+    void tabInPathSplitsTheField() {
+        const QString p = path(QStringLiteral("tab.rpf"));
+        QVERIFY(project::save(p, {{"1", "/a\tb.WAV", "1MB", "0:01.000", "t"}}));
+        const auto loaded = project::load(p);
+        QCOMPARE(loaded->size(), 1);
+        QCOMPARE(loaded->at(0).path, QStringLiteral("/a"));
+        QCOMPARE(loaded->at(0).size, QStringLiteral("b.WAV"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordingProject)
+#include "tst_recordingproject.moc"

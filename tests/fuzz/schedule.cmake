@@ -1,0 +1,1 @@
+pelvanto_add_fuzzer(fuzz_schedule SOURCES fuzz_schedule.cpp LIBS pelvanto_schedule)

@@ -1,0 +1,123 @@
+#include "ScheduleFile.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using pelvanto::ScheduleItem;
+namespace sf = pelvanto::schedulefile;
+
+class TestScheduleFile : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QByteArray readRaw(const QString &p) {
+        QFile f(p);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void writeRaw(const QString &p, const QByteArray &data) {
+        QFile f(p);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(data);
+    }
+
+private slots:
+    void layoutAndRoundTrip() {
+        const QList<ScheduleItem> items{
+            {"2026-12-08 14:00:00", "2026-12-08 15:30:00", "", "Waiting", "Radio play"},
+            {"2026-12-09 06:00:05", "2026-12-09 06:10:00", "", "Done", "Früh – Nachrichten"},
+            {"", "", "", "", ""},
+        };
+        const QString p = path(QStringLiteral("schedule.dat"));
+        QVERIFY(sf::save(p, items));
+        QCOMPARE(readRaw(p),
+                 QByteArray("2026-12-08 14:00:00\t2026-12-08 15:30:00\t\tWaiting\tRadio play\r\n") +
+                     "2026-12-09 06:00:05\t2026-12-09 06:10:00\t\tDone\t" +
+                     QStringLiteral("Früh – Nachrichten").toUtf8() + "\r\n\t\t\t\t\r\n");
+        QCOMPARE(*sf::load(p), items);
+    }
+
+    void emptyListAndEmptyFile() {
+        const QString p = path(QStringLiteral("empty.dat"));
+        writeRaw(p, "leftover\r\n");
+        QVERIFY(sf::save(p, {}));
+        QCOMPARE(readRaw(p), QByteArray());
+        QVERIFY(sf::load(p)->isEmpty());
+    }
+
+    void ensureExistsCreatesOnlyWhenMissing() {
+        const QString p = path(QStringLiteral("new.dat"));
+        QVERIFY(sf::ensureExists(p));
+        QCOMPARE(readRaw(p), QByteArray());
+        writeRaw(p, "a\tb\tc\td\te\r\n");
+        QVERIFY(sf::ensureExists(p));
+        QCOMPARE(readRaw(p), QByteArray("a\tb\tc\td\te\r\n"));
+        QVERIFY(!sf::ensureExists(path(QStringLiteral("no/folder/schedule.dat"))));
+        QVERIFY(!sf::load(path(QStringLiteral("no/folder/schedule.dat"))));
+    }
+
+    void extraAndMissingFields() {
+        const QString p = path(QStringLiteral("hand.dat"));
+        writeRaw(p, "2026-01-01 10:00:00\t2026-01-01 11:00:00\tf\tWaiting\tc\tsixth\tseventh\r\n"
+                    "2026-01-02 10:00:00\t2026-01-02 11:00:00\n"
+                    "only start\r"
+                    "\r\n"
+                    "last line without end");
+        const auto items = *sf::load(p);
+        QCOMPARE(items.size(), 5);
+        QCOMPARE(items[0],
+                 (ScheduleItem{"2026-01-01 10:00:00", "2026-01-01 11:00:00", "f", "Waiting", "c"}));
+        QCOMPARE(items[1],
+                 (ScheduleItem{"2026-01-02 10:00:00", "2026-01-02 11:00:00", "", "", ""}));
+        QCOMPARE(items[2], (ScheduleItem{"only start", "", "", "", ""}));
+        QCOMPARE(items[3], ScheduleItem{});
+        QCOMPARE(items[4].start, QStringLiteral("last line without end"));
+        QVERIFY(sf::save(p, items));
+        QCOMPARE(readRaw(p),
+                 QByteArray("2026-01-01 10:00:00\t2026-01-01 11:00:00\tf\tWaiting\tc\r\n"
+                            "2026-01-02 10:00:00\t2026-01-02 11:00:00\t\t\t\r\n"
+                            "only start\t\t\t\t\r\n"
+                            "\t\t\t\t\r\n"
+                            "last line without end\t\t\t\t\r\n"));
+    }
+
+    void binaryJunkLoadsWithoutHarm() {
+        static const char raw[] = "\xff\xfe\0\x01\t\x80\x80\t\t\t\r\n\0\0\0";
+        const auto items = sf::parse(QByteArray(raw, sizeof raw - 1));
+        QCOMPARE(items.size(), 2);
+        QVERIFY(!sf::parseDateTime(items[0].start));
+        QVERIFY(!sf::parseDateTime(items[1].start));
+    }
+
+    void dateTimeTextIsFixedAndLocaleFree() {
+        const QDateTime t(QDate(2026, 3, 4), QTime(5, 6, 7));
+        const QLocale saved;
+        for (const QLocale &l : {QLocale(QLocale::English, QLocale::UnitedStates),
+                                 QLocale(QLocale::German, QLocale::Germany),
+                                 QLocale(QLocale::Arabic, QLocale::Egypt)}) {
+            QLocale::setDefault(l);
+            QCOMPARE(sf::dateTimeText(t), QStringLiteral("2026-03-04 05:06:07"));
+            QCOMPARE(sf::parseDateTime(QStringLiteral("2026-03-04 05:06:07")), t);
+        }
+        QLocale::setDefault(saved);
+        QCOMPARE(sf::parseDateTime(QStringLiteral("  2026-03-04 05:06:07 ")), t);
+    }
+
+    void junkDatesDoNotConvert_data() {
+        QTest::addColumn<QString>("text");
+        for (const char *t :
+             {"", "0", "tomorrow", "2026-13-01 10:00:00", "2026-02-30 10:00:00",
+              "2026-01-01 25:00:00", "2026-01-01 10:00", "12/3/2006 2:07:09 PM",
+              "2026-01-01T10:00:00", "2026-01-01 10:00:00 extra", "99999-01-01 10:00:00"})
+            QTest::newRow(t) << QString::fromLatin1(t);
+    }
+    void junkDatesDoNotConvert() {
+        QFETCH(QString, text);
+        QVERIFY(!sf::parseDateTime(text));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScheduleFile)
+#include "tst_schedulefile.moc"

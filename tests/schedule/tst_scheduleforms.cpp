@@ -1,0 +1,239 @@
+#include "FakeRecording.h"
+#include "Form5.h"
+#include "Form6.h"
+#include "platform/MessageBox.h"
+#include "platform/ProgramFolder.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+using pelvanto::Form5;
+using pelvanto::Form6;
+using pelvanto::ScheduleItem;
+
+class TestScheduleForms : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir program;
+    QString schedule() const { return program.filePath(QStringLiteral("schedule.dat")); }
+    QByteArray readRaw() const {
+        QFile f(schedule());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void writeRaw(const QByteArray &data) {
+        QFile f(schedule());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(data);
+    }
+    template <typename W> static W *child(QWidget &w, const char *name) {
+        auto *c = w.findChild<W *>(QString::fromLatin1(name));
+        if (!c)
+            qFatal("no control %s", name);
+        return c;
+    }
+    static QDateTime at(int h, int m, int s) {
+        return QDateTime(QDate(2026, 12, 8), QTime(h, m, s));
+    }
+    static QStringList rowTexts(QTreeWidget *view, int row) {
+        QStringList texts;
+        for (int c = 0; c < 5; ++c)
+            texts << view->topLevelItem(row)->text(c);
+        return texts;
+    }
+
+    QStringList messages;
+
+private slots:
+    void initTestCase() {
+        pelvanto::setProgramFolderOverride(program.path());
+        pelvanto::MessageBox::setResponder(
+            [this](const QString &text, QMessageBox::Icon icon, QMessageBox::StandardButtons) {
+                messages << text + (icon == QMessageBox::Critical ? " [critical]" : " [other]");
+                return QMessageBox::Ok;
+            });
+    }
+    void cleanupTestCase() {
+        pelvanto::MessageBox::setResponder({});
+        pelvanto::setProgramFolderOverride({});
+    }
+    void init() {
+        QFile::remove(schedule());
+        messages.clear();
+    }
+
+    void loadCreatesFileAndShowsRows() {
+        FakeRecording rec;
+        {
+            Form5 form(rec);
+            QVERIFY(QFile::exists(schedule()));
+            QCOMPARE(form.windowTitle(), QStringLiteral("Schedule"));
+            auto *view = child<QTreeWidget>(form, "ListView1");
+            QCOMPARE(view->topLevelItemCount(), 0);
+            QStringList headers;
+            for (int c = 0; c < view->columnCount(); ++c)
+                headers << view->headerItem()->text(c);
+            QCOMPARE(headers,
+                     (QStringList{"Start time", "Stop time", "File", "Status", "Comment"}));
+            QCOMPARE(child<QPushButton>(form, "Command1")->text(), QStringLiteral("Add"));
+            QCOMPARE(child<QPushButton>(form, "Command2")->text(), QStringLiteral("Remove"));
+            QCOMPARE(child<QPushButton>(form, "Command3")->text(), QStringLiteral("Clear"));
+            QCOMPARE(child<QPushButton>(form, "Command4")->text(), QStringLiteral("OK"));
+            // The check runs while the window is hidden.
+            auto *timer = child<QTimer>(form, "Timer1");
+            QVERIFY(timer->isActive());
+            QCOMPARE(timer->interval(), 1000);
+            QVERIFY(!form.isVisible());
+        }
+        QCOMPARE(readRaw(), QByteArray());
+
+        writeRaw("2026-12-08 10:00:00\t2026-12-08 11:00:00\tx\tWaiting\tnews\tsixth\r\n"
+                 "broken line\n");
+        Form5 form(rec);
+        auto *view = child<QTreeWidget>(form, "ListView1");
+        QCOMPARE(view->topLevelItemCount(), 2);
+        QCOMPARE(rowTexts(view, 0), (QStringList{"2026-12-08 10:00:00", "2026-12-08 11:00:00", "x",
+                                                 "Waiting", "news"}));
+        QCOMPARE(rowTexts(view, 1), (QStringList{"broken line", "", "", "", ""}));
+        form.Command4_Click();
+        QCOMPARE(readRaw(),
+                 QByteArray("2026-12-08 10:00:00\t2026-12-08 11:00:00\tx\tWaiting\tnews\r\n"
+                            "broken line\t\t\t\t\r\n"));
+    }
+
+    void removeClearAndSave() {
+        writeRaw("a\t\t\tWaiting\t1\r\nb\t\t\tWaiting\t2\r\nc\t\t\tWaiting\t3\r\n");
+        FakeRecording rec;
+        Form5 form(rec);
+        form.show();
+        auto *view = child<QTreeWidget>(form, "ListView1");
+        // Without a selection Remove does nothing.
+        view->clearSelection();
+        view->setCurrentItem(nullptr);
+        QTest::mouseClick(child<QPushButton>(form, "Command2"), Qt::LeftButton);
+        QCOMPARE(form.items().size(), 3);
+        view->setCurrentItem(view->topLevelItem(1));
+        QTest::mouseClick(child<QPushButton>(form, "Command2"), Qt::LeftButton);
+        QCOMPARE(form.items().size(), 2);
+        QCOMPARE(view->topLevelItemCount(), 2);
+        QCOMPARE(view->topLevelItem(1)->text(0), QStringLiteral("c"));
+        // Edits reach the file only through OK or closing.
+        QCOMPARE(readRaw(),
+                 QByteArray("a\t\t\tWaiting\t1\r\nb\t\t\tWaiting\t2\r\nc\t\t\tWaiting\t3\r\n"));
+        QVERIFY(form.close());
+        QVERIFY(!form.isVisible());
+        QCOMPARE(readRaw(), QByteArray("a\t\t\tWaiting\t1\r\nc\t\t\tWaiting\t3\r\n"));
+
+        form.show();
+        QTest::mouseClick(child<QPushButton>(form, "Command3"), Qt::LeftButton);
+        QCOMPARE(view->topLevelItemCount(), 0);
+        QTest::mouseClick(child<QPushButton>(form, "Command4"), Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(readRaw(), QByteArray());
+    }
+
+    void addThroughSchedulerAndRecordAtTheTime() {
+        ManualClock clock{at(9, 0, 0)};
+        FakeRecording rec;
+        Form5 form(rec, nullptr, clock.fn());
+        form.show();
+        QTimer::singleShot(0, this, [&] {
+            auto *f6 = qobject_cast<Form6 *>(QApplication::activeModalWidget());
+            QVERIFY(f6);
+            QCOMPARE(f6->windowTitle(), QStringLiteral("Scheduler"));
+            child<QTimeEdit>(*f6, "DTPicker2")->setTime(QTime(9, 0, 2));
+            child<QTimeEdit>(*f6, "DTPicker4")->setTime(QTime(9, 0, 5));
+            child<QLineEdit>(*f6, "Text1")->setText(QStringLiteral("morning\tshow"));
+            QTest::mouseClick(child<QPushButton>(*f6, "Command1"), Qt::LeftButton);
+        });
+        QTest::mouseClick(child<QPushButton>(form, "Command1"), Qt::LeftButton);
+        QCOMPARE(form.items().size(), 1);
+        QCOMPARE(form.items()[0], (ScheduleItem{"2026-12-08 09:00:02", "2026-12-08 09:00:05", "",
+                                                "Waiting", "morning show"}));
+        auto *view = child<QTreeWidget>(form, "ListView1");
+        QCOMPARE(view->topLevelItem(0)->text(3), QStringLiteral("Waiting"));
+
+        for (int s = 1; s <= 6; ++s) {
+            clock.now = at(9, 0, s);
+            form.Timer1_Timer();
+            if (s == 2) {
+                QCOMPARE(rec.calls, QStringList{"start"});
+                QCOMPARE(view->topLevelItem(0)->text(3), QStringLiteral("Done"));
+            }
+        }
+        QCOMPARE(rec.calls, (QStringList{"start", "stop"}));
+        form.Command4_Click();
+        QCOMPARE(readRaw(), QByteArray("2026-12-08 09:00:02\t2026-12-08 09:00:05\t\tDone\t"
+                                       "morning show\r\n"));
+    }
+
+    void cancelledSchedulerAddsNothing() {
+        FakeRecording rec;
+        Form5 form(rec);
+        QTimer::singleShot(0, this, [&] {
+            auto *f6 = qobject_cast<Form6 *>(QApplication::activeModalWidget());
+            QVERIFY(f6);
+            QTest::mouseClick(child<QPushButton>(*f6, "Command2"), Qt::LeftButton);
+        });
+        form.Command1_Click();
+        QVERIFY(form.items().isEmpty());
+    }
+
+    void schedulerStartsAtNowAndRefusesStopNotAfterStart() {
+        ManualClock clock{QDateTime(QDate(2027, 2, 14), QTime(22, 33, 44, 555))};
+        Form6 form(nullptr, clock.fn());
+        QCOMPARE(child<QDateEdit>(form, "DTPicker1")->date(), QDate(2027, 2, 14));
+        QCOMPARE(child<QDateEdit>(form, "DTPicker3")->date(), QDate(2027, 2, 14));
+        QCOMPARE(child<QTimeEdit>(form, "DTPicker2")->time(), QTime(22, 33, 44));
+        QCOMPARE(child<QTimeEdit>(form, "DTPicker4")->time(), QTime(22, 33, 44));
+        auto *clockLabel = child<QLabel>(form, "SkinLabel1");
+        QVERIFY(clockLabel->text().contains(QStringLiteral("22:33:44")));
+        clock.now = clock.now.addSecs(1);
+        form.Timer1_Timer();
+        QVERIFY(clockLabel->text().contains(QStringLiteral("22:33:45")));
+        QCOMPARE(child<QTimer>(form, "Timer1")->interval(), 1000);
+
+        form.show();
+        // Start equal to stop.
+        QTest::mouseClick(child<QPushButton>(form, "Command1"), Qt::LeftButton);
+        QCOMPARE(messages, QStringList{"Time is error [critical]"});
+        QVERIFY(form.isVisible());
+        // Stop before start, across midnight the wrong way.
+        child<QDateEdit>(form, "DTPicker3")->setDate(QDate(2027, 2, 13));
+        child<QTimeEdit>(form, "DTPicker4")->setTime(QTime(23, 59, 59));
+        form.Command1_Click();
+        QCOMPARE(messages.size(), 2);
+        QVERIFY(form.isVisible());
+        // One second later is enough, also across midnight.
+        child<QDateEdit>(form, "DTPicker1")->setDate(QDate(2027, 2, 14));
+        child<QTimeEdit>(form, "DTPicker2")->setTime(QTime(23, 59, 59));
+        child<QDateEdit>(form, "DTPicker3")->setDate(QDate(2027, 2, 15));
+        child<QTimeEdit>(form, "DTPicker4")->setTime(QTime(0, 0, 0));
+        form.Command1_Click();
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QCOMPARE(form.item(),
+                 (ScheduleItem{"2027-02-14 23:59:59", "2027-02-15 00:00:00", "", "Waiting", ""}));
+    }
+
+    void unloadSavesTheList() {
+        FakeRecording rec;
+        {
+            Form5 form(rec);
+            form.addItem({"2030-01-01 00:00:00", "2030-01-01 01:00:00", "", "Waiting", "new year"});
+        }
+        QCOMPARE(readRaw(),
+                 QByteArray("2030-01-01 00:00:00\t2030-01-01 01:00:00\t\tWaiting\tnew year\r\n"));
+    }
+};
+
+QTEST_MAIN(TestScheduleForms)
+#include "tst_scheduleforms.moc"
