@@ -3,4 +3,8 @@ target_sources(pelvanto_components PRIVATE
   platform/SingleInstance.cpp
   platform/MessageBox.cpp
   platform/Skin.cpp
+  platform/ShellOpen.cpp
+  platform/MixerLauncher.cpp
+  platform/HelpOpener.cpp
 )
+include(${CMAKE_CURRENT_LIST_DIR}/hotkeys.cmake)

@@ -1,0 +1,35 @@
+#include "HelpOpener.h"
+
+#include "ProgramFolder.h"
+#include "ShellOpen.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace pelvanto {
+
+QString HelpOpener::indexPath() {
+    const QString name = QStringLiteral("help/index.html");
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    // An installed program keeps its settings in the user's folder but its
+    // help in the shared data folder.
+    const QStringList candidates{
+        programFile(name),
+        exeDir + QLatin1Char('/') + name,
+        QDir::cleanPath(exeDir + QStringLiteral("/../share/pelvanto/") + name),
+    };
+    for (const QString &path : candidates) {
+        if (QFileInfo(path).isFile())
+            return QFileInfo(path).absoluteFilePath();
+    }
+    return {};
+}
+
+bool HelpOpener::open() {
+    const QString path = indexPath();
+    return !path.isEmpty() && ShellOpen::open(path);
+}
+
+} // namespace pelvanto
