@@ -50,6 +50,7 @@ public:
     bool starving_ = false; // told the window the queue is empty
     bool endOfData_ = false;
     bool ended_ = false;
+    bool hold_ = false; // no writes until the owner's thread returns to its event loop
     int status_ = 0;
     int generation_ = 0;
     QString error_;
@@ -76,7 +77,7 @@ public:
     // Main loop locked.
     void writeSome(size_t bytes) {
         std::lock_guard lock(mutex_);
-        if (!playing_ || !stream_)
+        if (!playing_ || !stream_ || hold_)
             return;
         const int gen = generation_;
         auto elems = static_cast<qsizetype>(bytes / sizeof(qint16));
@@ -109,6 +110,16 @@ public:
             starving_ = true;
             post([this, gen] { starved(gen); });
         }
+    }
+
+    // Writes what the server has room for (loop not locked).
+    void writeNow() {
+        if (!stream_ || !connection_)
+            return;
+        PulseConnection::Lock lock(*connection_);
+        const size_t room = pa_stream_writable_size(stream_);
+        if (room != static_cast<size_t>(-1) && room > 0)
+            writeSome(room);
     }
 
     // The queue ran dry: ask for more; if nobody gives any, this is the end of the data.
@@ -335,17 +346,14 @@ void AudioPlayer::PlayStart() {
         ++d->generation_;
         d->playing_ = true;
         d->written_ = 0;
-        d->starving_ = d->endOfData_ = d->ended_ = false;
+        d->starving_ = d->endOfData_ = d->ended_ = d->hold_ = false;
         d->status_ = 1;
         d->error_.clear();
         d->latest_.assign(static_cast<size_t>(d->rate_) * d->channels_ * kLatestSeconds, 0);
         d->latestPos_ = d->latestFill_ = 0;
     }
     d->timer_.start();
-    PulseConnection::Lock lock(*d->connection_);
-    const size_t room = pa_stream_writable_size(d->stream_);
-    if (room != static_cast<size_t>(-1))
-        d->writeSome(room);
+    d->writeNow();
 }
 
 int AudioPlayer::PlayStatus() const {
@@ -365,12 +373,8 @@ void AudioPlayer::QueueBlock(const QVector<qint16> &samples) {
         d->endOfData_ = false;
         playing = d->playing_;
     }
-    if (!playing || !d->stream_)
-        return;
-    PulseConnection::Lock lock(*d->connection_);
-    const size_t room = pa_stream_writable_size(d->stream_);
-    if (room != static_cast<size_t>(-1) && room > 0)
-        d->writeSome(room);
+    if (playing)
+        d->writeNow();
 }
 
 void AudioPlayer::PlayStop() {
@@ -379,6 +383,7 @@ void AudioPlayer::PlayStop() {
         if (!d->playing_)
             return;
         d->playing_ = false;
+        d->hold_ = false;
         d->stoppedAt_ = d->written_;
         d->queue_.clear();
         d->headUsed_ = 0;
@@ -394,7 +399,23 @@ void AudioPlayer::PlayStop() {
 }
 
 qint64 AudioPlayer::PlayedSamples() const {
-    return d->played();
+    // Frames handed over in this run; PlayStop lets them all play. Writing pauses until the
+    // caller's handler returns, so a PlayStop right after this call stops exactly here.
+    std::lock_guard lock(d->mutex_);
+    if (!d->playing_)
+        return d->stoppedAt_;
+    if (!d->hold_) {
+        d->hold_ = true;
+        PlayEngine *engine = d.get();
+        d->post([engine] {
+            {
+                std::lock_guard lock(engine->mutex_);
+                engine->hold_ = false;
+            }
+            engine->writeNow();
+        });
+    }
+    return d->written_;
 }
 
 QVector<qint16> AudioPlayer::GetLatestSamples(int n) const {

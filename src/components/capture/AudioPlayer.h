@@ -30,9 +30,11 @@ public:
     // 1 playing, 0 stopped, negative when the last start failed.
     int PlayStatus() const;
     void QueueBlock(const QVector<qint16> &samples);
-    // Stops at once: what was not yet handed to the server is discarded, so that
-    // PlayedSamples() is exactly what was heard in this run.
+    // Stops: what was not yet handed to the server is discarded, what was plays to its end,
+    // so that PlayedSamples() taken just before is exactly what is heard of this run.
     void PlayStop();
+    // Frames of this run handed to the server (all of which are heard, PlayStop included).
+    // Timer reports the frames audible by now, a little behind this.
     qint64 PlayedSamples() const;
     QVector<qint16> GetLatestSamples(int n) const;
 
