@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <csignal>
@@ -148,7 +149,13 @@ int AudioFile::OpenRead(const QString &path, int /*flags*/, int /*mode*/)
     } else if (ext == QLatin1String("raw")) {
         reader = openRawReader(path, m_formats->raw, &error);
     } else {
-        reader = openFfmpegReader(path, &error);
+        QFile probe(path);
+        if (probe.open(QIODevice::ReadOnly) && probe.read(4) == "OggS") {
+            QString vorbisError;
+            reader = openVorbisReader(path, &vorbisError);
+        }
+        if (!reader)
+            reader = openFfmpegReader(path, &error);
         if (!reader && ext == QLatin1String("g726"))
             reader = openHeaderlessG726Reader(path, m_formats->g726, &error);
     }

@@ -149,3 +149,8 @@ namespace pelvanto::audiofile_detail {
 // G.726 codes without a header (from other programs), read with the given settings.
 std::unique_ptr<Reader> openHeaderlessG726Reader(const QString &path, const G726Format &f, QString *error);
 } // namespace pelvanto::audiofile_detail
+
+namespace pelvanto::audiofile_detail {
+// Single-stream, seekable Ogg Vorbis files (null otherwise: use the FFmpeg reader).
+std::unique_ptr<Reader> openVorbisReader(const QString &path, QString *error);
+} // namespace pelvanto::audiofile_detail

@@ -12,6 +12,7 @@ extern "C" {
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <cstring>
 
@@ -23,6 +24,8 @@ namespace {
 constexpr qint64 kCallBudgetMs = 20000;
 // Packets in a row that yield no audio before the stream counts as unreadable.
 constexpr int kMaxBarrenPackets = 20000;
+// Frames without a time stamp dropped after a seek before the landing point is trusted.
+constexpr int kMaxFramesWithoutPts = 64;
 
 int interruptCheck(void *opaque)
 {
@@ -43,6 +46,53 @@ QString codecDescription(const AVCodecParameters *par, const AVFormatContext *fm
     else if (par->bits_per_coded_sample > 0)
         text += QStringLiteral(", %1-bit").arg(par->bits_per_coded_sample);
     return text;
+}
+
+// The encoder delay and padding of an MP3 with a LAME (or FFmpeg) info tag: the decoder drops
+// them, so the length the stream header gives is that much too long.
+qint64 mp3GaplessTrim(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    QByteArray head = file.read(10);
+    qint64 start = 0;
+    if (head.size() == 10 && head.startsWith("ID3")) {
+        const auto *h = reinterpret_cast<const uchar *>(head.constData());
+        start = 10 + ((h[6] & 0x7f) << 21 | (h[7] & 0x7f) << 14 | (h[8] & 0x7f) << 7 | (h[9] & 0x7f));
+    }
+    if (!file.seek(start))
+        return 0;
+    head = file.read(4096);
+    const auto *d = reinterpret_cast<const uchar *>(head.constData());
+    qsizetype sync = 0;
+    while (sync + 1 < head.size() && !(d[sync] == 0xff && (d[sync + 1] & 0xe0) == 0xe0))
+        ++sync;
+    qsizetype tag = head.indexOf("Xing", sync);
+    if (tag < 0 || tag > sync + 64)
+        tag = head.indexOf("Info", sync);
+    if (tag < 0 || tag > sync + 64 || tag + 8 > head.size())
+        return 0;
+    const quint32 flags = qFromBigEndian<quint32>(d + tag + 4);
+    qsizetype at = tag + 8;
+    if (flags & 1)
+        at += 4;
+    if (flags & 2)
+        at += 4;
+    if (flags & 4)
+        at += 100;
+    if (flags & 8)
+        at += 4;
+    // Encoder name (9), revision, low-pass, replay gain (8), flags, ABR: then 12 + 12 bits.
+    if (at + 24 > head.size())
+        return 0;
+    const QByteArray encoder = head.mid(at, 4);
+    if (encoder != "LAME" && encoder != "Lavc" && encoder != "Lavf")
+        return 0;
+    const qsizetype gap = at + 21;
+    const int delay = (d[gap] << 4) | (d[gap + 1] >> 4);
+    const int padding = ((d[gap + 1] & 0x0f) << 8) | d[gap + 2];
+    return delay + padding;
 }
 
 class FfmpegReader : public Reader
@@ -110,6 +160,8 @@ public:
         if (m_frame == nullptr || m_packet == nullptr)
             return false;
         m_length = streamLength();
+        if (m_ctx->codec_id == AV_CODEC_ID_MP3 && m_length > 0)
+            m_length = qMax<qint64>(0, m_length - mp3GaplessTrim(path));
         QString text = codecDescription(m_stream->codecpar, m_fmt);
         m_description = QStringLiteral("%1, %2 Hz, %3").arg(text).arg(m_rate).arg(channelText(m_channels));
         return true;
@@ -239,7 +291,11 @@ private:
             m_frame->ch_layout.nb_channels < 1 || !ensureConverter())
             return false;
         if (m_needPosition) {
-            const qint64 pts = m_frame->best_effort_timestamp;
+            // After a seek only a frame with its own time stamp tells where the reader is;
+            // frames before it are dropped (they lie in the preroll before the target).
+            const qint64 pts = m_frame->pts;
+            if (pts == AV_NOPTS_VALUE && ++m_framesWithoutPts <= kMaxFramesWithoutPts)
+                return false;
             if (pts != AV_NOPTS_VALUE) {
                 qint64 rel = pts;
                 if (m_stream->start_time != AV_NOPTS_VALUE)
@@ -247,6 +303,7 @@ private:
                 m_position = qMax<qint64>(0, av_rescale_q(rel, m_stream->time_base, AVRational{1, m_rate}));
             }
             m_needPosition = false;
+            m_framesWithoutPts = 0;
         }
         const int capacity = swr_get_out_samples(m_swr, m_frame->nb_samples) + 32;
         if (capacity <= 0 || capacity > (1 << 24))
@@ -322,6 +379,7 @@ private:
     bool m_eof = false;
     bool m_draining = false;
     bool m_needPosition = false;
+    int m_framesWithoutPts = 0;
 };
 
 } // namespace

@@ -7,6 +7,11 @@
 #include <QtEndian>
 
 #include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pelvanto::audiofile_detail {
 
@@ -35,6 +40,58 @@ bool rf64Capable(WavCodec c)
            c == WavCodec::Float32 || c == WavCodec::ALaw || c == WavCodec::MuLaw;
 }
 
+// libsndfile's own file access loses some write errors (the VOX codec ignores short writes):
+// give it our descriptor through virtual I/O and remember every failure ourselves.
+struct FdIo {
+    int fd = -1;
+    int error = 0;
+
+    static sf_count_t length(void *user)
+    {
+        struct stat st {};
+        return ::fstat(static_cast<FdIo *>(user)->fd, &st) == 0 ? st.st_size : -1;
+    }
+    static sf_count_t seek(sf_count_t offset, int whence, void *user)
+    {
+        return ::lseek(static_cast<FdIo *>(user)->fd, offset, whence);
+    }
+    static sf_count_t read(void *ptr, sf_count_t count, void *user)
+    {
+        auto *io = static_cast<FdIo *>(user);
+        sf_count_t done = 0;
+        while (done < count) {
+            const ssize_t n = ::read(io->fd, static_cast<char *>(ptr) + done, static_cast<size_t>(count - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        return done;
+    }
+    static sf_count_t write(const void *ptr, sf_count_t count, void *user)
+    {
+        auto *io = static_cast<FdIo *>(user);
+        sf_count_t done = 0;
+        while (done < count) {
+            const ssize_t n = ::write(io->fd, static_cast<const char *>(ptr) + done, static_cast<size_t>(count - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                if (io->error == 0)
+                    io->error = n < 0 ? errno : ENOSPC;
+                break;
+            }
+            done += n;
+        }
+        return done;
+    }
+    static sf_count_t tell(void *user)
+    {
+        return ::lseek(static_cast<FdIo *>(user)->fd, 0, SEEK_CUR);
+    }
+};
+
 class SndfileWriter : public Writer
 {
 public:
@@ -48,6 +105,8 @@ public:
     {
         if (m_file != nullptr)
             sf_close(m_file);
+        if (m_io.fd >= 0)
+            ::close(m_io.fd);
     }
 
     bool open(const QString &path, QString *error) override
@@ -60,9 +119,16 @@ public:
             *error = QStringLiteral("format not supported by the WAV writer");
             return false;
         }
-        m_file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+        m_io.fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (m_io.fd < 0) {
+            *error = systemError();
+            return false;
+        }
+        SF_VIRTUAL_IO vio{&FdIo::length, &FdIo::seek, &FdIo::read, &FdIo::write, &FdIo::tell};
+        m_file = sf_open_virtual(&vio, SFM_WRITE, &info, &m_io);
         if (m_file == nullptr) {
-            *error = QString::fromLocal8Bit(sf_strerror(nullptr));
+            *error = m_io.error != 0 ? QString::fromLocal8Bit(std::strerror(m_io.error))
+                                     : QString::fromLocal8Bit(sf_strerror(nullptr));
             return false;
         }
         if ((m_format & SF_FORMAT_SUBMASK) == SF_FORMAT_IMA_ADPCM && m_channels > 1)
@@ -98,11 +164,13 @@ public:
         }
         if (count == 0)
             return true;
-        errno = 0;
         const sf_count_t done = sf_writef_short(m_file, data, count);
+        if (m_io.error != 0) {
+            *error = QString::fromLocal8Bit(std::strerror(m_io.error));
+            return false;
+        }
         if (done != count) {
-            *error = sf_error(m_file) != 0 ? QString::fromLocal8Bit(sf_strerror(m_file))
-                                           : systemError();
+            *error = QString::fromLocal8Bit(sf_strerror(m_file));
             return false;
         }
         m_bytesEstimate += count * m_channels * 2;
@@ -112,8 +180,12 @@ public:
 
     bool close(QString *error) override
     {
-        if (m_file == nullptr)
+        if (m_file == nullptr) {
+            if (m_io.fd >= 0)
+                ::close(m_io.fd);
+            m_io.fd = -1;
             return true;
+        }
         bool ok = true;
         if (!m_held.isEmpty()) {
             QVector<qint16> pad = m_held;
@@ -123,11 +195,20 @@ public:
             if (!ok)
                 *error = QString::fromLocal8Bit(sf_strerror(m_file));
         }
-        if (sf_close(m_file) != 0 && ok) {
+        const int closed = sf_close(m_file);
+        m_file = nullptr;
+        if (ok && m_io.error != 0) {
+            *error = QString::fromLocal8Bit(std::strerror(m_io.error));
+            ok = false;
+        } else if (ok && closed != 0) {
             *error = QStringLiteral("closing the file failed");
             ok = false;
         }
-        m_file = nullptr;
+        if (::close(m_io.fd) != 0 && ok) {
+            *error = systemError();
+            ok = false;
+        }
+        m_io.fd = -1;
         if (ok && m_fixFactChunk)
             ok = fixFactChunk(error);
         return ok;
@@ -171,6 +252,7 @@ private:
     }
 
     SNDFILE *m_file = nullptr;
+    FdIo m_io;
     int m_format;
     QString m_description;
     bool m_rf64;
