@@ -64,6 +64,19 @@ std::optional<QList<RecordedItem>> load(const QString &path) {
     return parse(file.read(kMaxProjectBytes));
 }
 
+int appendProjects(RecordedFiles &list, const QStringList &paths) {
+    int added = 0;
+    for (const QString &path : paths) {
+        if (path.isEmpty())
+            continue;
+        if (const auto items = load(path)) {
+            list.appendLoaded(*items);
+            added += static_cast<int>(items->size());
+        }
+    }
+    return added;
+}
+
 bool save(const QString &path, const QList<RecordedItem> &items) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -26,6 +27,11 @@ QByteArray serialize(const QList<RecordedItem> &items);
 
 // The rows of a project file, or nothing when it cannot be read.
 std::optional<QList<RecordedItem>> load(const QString &path);
+
+// "Open Recording Project": appends the rows of each chosen project, in the
+// order given, after the rows already listed; an empty name or an unreadable
+// file is passed over. Returns the number of rows added.
+int appendProjects(RecordedFiles &list, const QStringList &paths);
 
 // Writes the project to exactly that path, replacing an existing file only
 // once the new content is complete. Returns whether it was written.

@@ -61,11 +61,15 @@ private slots:
         const QString p = path(QStringLiteral("twice.rpf"));
         QVERIFY(project::save(p, sample()));
         pelvanto::RecordedFiles list;
-        list.appendLoaded(*project::load(p));
-        list.appendLoaded(*project::load(p));
-        QCOMPARE(list.count(), 6);
-        QCOMPARE(list.items()[3].number, QStringLiteral("1"));
-        QCOMPARE(list.items()[3], sample()[0]);
+        list.append({"1", "/kept.WAV", "1MB", "0:01.000", "t"});
+        // Several files chosen at once are each appended; missing ones are passed over.
+        QCOMPARE(project::appendProjects(list, {p, QString(), path("missing.rpf"), p}), 6);
+        QCOMPARE(list.count(), 7);
+        QCOMPARE(list.items()[0].path, QStringLiteral("/kept.WAV"));
+        // Loaded rows keep their stored numbers, repeated as they are.
+        QCOMPARE(list.items()[4].number, QStringLiteral("1"));
+        QCOMPARE(list.items()[4], sample()[0]);
+        QCOMPARE(list.items()[6], sample()[2]);
     }
 
     void lineEndsAndExtraFields() {
