@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QSlider;
+
+namespace pelvanto {
+
+class AudioRecord;
+
+// The extra mixer controls of the recorder's current line, one at a time: a check box for
+// switches, a slider for levels. Every change goes to the recorder at once.
+class frmAdv : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAdv(AudioRecord &record, QWidget *parent = nullptr);
+
+private:
+    void showControl(int index);
+    void checkClicked(bool checked);
+    void sliderChanged(int value);
+    void showValue(const QVariant &value);
+
+    AudioRecord &m_record;
+    QComboBox *m_list;
+    QCheckBox *m_check;
+    QSlider *m_slider;
+};
+
+} // namespace pelvanto
