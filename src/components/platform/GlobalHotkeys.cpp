@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QMetaObject>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
@@ -42,6 +41,14 @@ QList<std::uint8_t> keycodesFor(xcb_key_symbols_t *symbols, std::uint32_t keysym
     return codes;
 }
 
+// XKB events share one event type; the second byte tells which they are.
+bool isKeymapChange(const xcb_generic_event_t *event) {
+    constexpr std::uint8_t kNewKeyboardNotify = 0;
+    constexpr std::uint8_t kMapNotify = 1;
+    const auto xkbType = reinterpret_cast<const std::uint8_t *>(event)[1];
+    return xkbType == kNewKeyboardNotify || xkbType == kMapNotify;
+}
+
 xcb_connection_t *x11Connection() {
     auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
     if (!app)
@@ -68,8 +75,50 @@ GlobalHotkeys::GlobalHotkeys(QObject *parent) : QObject(parent) {
     for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
          it.rem > 0; xcb_screen_next(&it))
         m_roots.append(it.data->root);
+    // Handlers may run an event loop of their own; let them run after the
+    // native event has been dispatched.
+    connect(this, &GlobalHotkeys::grabbedKeyPressed, this, &GlobalHotkeys::hotkeyPressed,
+            Qt::QueuedConnection);
+    // A new keyboard layout moves keys to other keycodes: grab them afresh.
+    connect(this, &GlobalHotkeys::keyboardChanged, this, &GlobalHotkeys::refreshGrabs,
+            Qt::QueuedConnection);
+    m_xkbEvent = xkbEventType();
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_filterInstalled = true;
+}
+
+int GlobalHotkeys::xkbEventType() const {
+    static constexpr char kName[] = "XKEYBOARD";
+    xcb_query_extension_reply_t *reply = xcb_query_extension_reply(
+        m_connection, xcb_query_extension(m_connection, sizeof kName - 1, kName), nullptr);
+    const int type = reply && reply->present ? reply->first_event : -1;
+    std::free(reply); // NOLINT(cppcoreguidelines-no-malloc): allocated by xcb
+    return type;
+}
+
+void GlobalHotkeys::refreshGrabs() {
+    m_refreshPending = false;
+    if (!m_connection)
+        return;
+    const std::uint16_t numLock = numLockMask();
+    const bool modifiersMoved = numLock != m_numLockMask;
+    m_numLockMask = numLock;
+    for (Key &key : m_keys) {
+        // A key missing from the old layout may be on the new one; a key
+        // another program holds stays with it.
+        const bool held = key.state == Registration::Registered;
+        if (!held && key.state != Registration::Failed)
+            continue;
+        KeySymbols symbols(xcb_key_symbols_alloc(m_connection));
+        const QList<std::uint8_t> codes =
+            symbols ? keycodesFor(symbols.get(), key.keysym) : QList<std::uint8_t>();
+        if (held && codes == key.keycodes && !modifiersMoved)
+            continue;
+        if (held)
+            ungrab(key); // the keycodes and modifiers grabbed before
+        key.state = grab(key);
+    }
+    xcb_flush(m_connection);
 }
 
 GlobalHotkeys::~GlobalHotkeys() {
@@ -252,7 +301,16 @@ bool GlobalHotkeys::nativeEventFilter(const QByteArray &eventType, void *message
     if (!m_connection || eventType != "xcb_generic_event_t" || !message)
         return false;
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
-    if ((event->response_type & 0x7f) != XCB_KEY_PRESS)
+    const int type = event->response_type & 0x7f;
+    if (type == XCB_MAPPING_NOTIFY || (type == m_xkbEvent && isKeymapChange(event))) {
+        // Qt needs these too; the grabs are renewed once the burst is over.
+        if (!m_refreshPending) {
+            m_refreshPending = true;
+            emit keyboardChanged();
+        }
+        return false;
+    }
+    if (type != XCB_KEY_PRESS)
         return false;
     const auto *press = static_cast<const xcb_key_press_event_t *>(message);
     if (!m_roots.contains(press->event))
@@ -267,11 +325,7 @@ bool GlobalHotkeys::nativeEventFilter(const QByteArray &eventType, void *message
     for (const Key &key : m_keys) {
         if (key.state != Registration::Registered || !key.keycodes.contains(press->detail))
             continue;
-        const int id = key.id;
-        // Handlers may run an event loop of their own; let them run after
-        // this native event has been dispatched.
-        QMetaObject::invokeMethod(
-            this, [this, id] { emit hotkeyPressed(id); }, Qt::QueuedConnection);
+        emit grabbedKeyPressed(key.id);
         return true;
     }
     return false;

@@ -61,6 +61,10 @@ public:
 signals:
     // A hotkey was pressed: RecordId or StopId. Emitted on the UI thread.
     void hotkeyPressed(int id);
+    // Raised inside the native event dispatch; relayed as hotkeyPressed.
+    void grabbedKeyPressed(int id);
+    // The keyboard layout changed; relayed to refreshGrabs.
+    void keyboardChanged();
 
 private:
     struct Key {
@@ -73,6 +77,8 @@ private:
     };
 
     Registration grab(Key &key);
+    void refreshGrabs();
+    int xkbEventType() const;
     void ungrab(Key &key);
     Key *keyFor(int id);
     const Key *keyFor(int id) const;
@@ -84,6 +90,8 @@ private:
     std::uint16_t m_numLockMask = 0;
     std::array<Key, 2> m_keys;
     bool m_filterInstalled = false;
+    bool m_refreshPending = false;
+    int m_xkbEvent = -1; // event type of the XKB extension, -1 without it
 };
 
 } // namespace pelvanto

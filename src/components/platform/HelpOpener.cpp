@@ -1,12 +1,13 @@
 #include "HelpOpener.h"
 
 #include "ProgramFolder.h"
-#include "ShellOpen.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
+#include <QUrl>
 
 namespace pelvanto {
 
@@ -29,7 +30,7 @@ QString HelpOpener::indexPath() {
 
 bool HelpOpener::open() {
     const QString path = indexPath();
-    return !path.isEmpty() && ShellOpen::open(path);
+    return !path.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 } // namespace pelvanto

@@ -173,8 +173,8 @@ private slots:
 
         QSignalSpy restored(&tray, &frmtray::restoreRequested);
         const QPoint centre = place.center();
-        QVERIFY(xdotool({"mousemove", "--sync", QString::number(centre.x()),
-                         QString::number(centre.y()), "click", "1"}));
+        QVERIFY(xdotool(
+            {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1"}));
         QVERIFY(restored.wait(10000));
         QVERIFY(main.isVisible());
         QVERIFY(!main.isMinimized());

@@ -222,10 +222,71 @@ private slots:
         QCOMPARE(after.line(), QByteArray("R:registered S:registered"));
     }
 
+    void aNewKeyboardLayoutKeepsTheHotkeysOnTheirLetters() {
+        REQUIRE_TOOL("setxkbmap");
+        // Whatever happens, give the shared X server its US layout back.
+        struct UsLayout {
+            ~UsLayout() { testsupport::runTool("setxkbmap", {"us"}); }
+        } usLayout;
+        QVERIFY(testsupport::runTool("setxkbmap", {"us"}).exitCode == 0);
+
+        GlobalHotkeys hotkeys;
+        QVERIFY(hotkeys.registerHotkeys());
+        QSignalSpy pressed(&hotkeys, &GlobalHotkeys::hotkeyPressed);
+
+        // Dvorak puts R and S on other keys, and P where R was.
+        QSignalSpy changed(&hotkeys, &GlobalHotkeys::keyboardChanged);
+        QVERIFY(testsupport::runTool("setxkbmap", {"us", "-variant", "dvorak"}).exitCode == 0);
+        QVERIFY(changed.wait(10000));
+        QCoreApplication::processEvents(); // the grabs are renewed after the notice
+        QVERIFY(hotkeys.isRegistered(GlobalHotkeys::RecordId));
+        QVERIFY(xdotool({"key", "ctrl+r"}));
+        QVERIFY(pressed.wait(10000));
+        QCOMPARE(pressed.takeFirst().at(0).toInt(), GlobalHotkeys::RecordId);
+
+        // Ctrl on the key that used to be R is Ctrl+P now: not ours.
+        QVERIFY(xdotool({"key", "ctrl+p", "ctrl+s"}));
+        QVERIFY(pressed.wait(10000));
+        QCOMPARE(pressed.count(), 1);
+        QCOMPARE(pressed.takeFirst().at(0).toInt(), GlobalHotkeys::StopId);
+        QVERIFY(hotkeys.isRegistered(GlobalHotkeys::StopId));
+
+        // A layout without Latin letters has no R or S to grab; the keys come
+        // back with a layout that has them, and nobody was told of a conflict.
+        MessageLog log;
+        changed.clear();
+        QVERIFY(testsupport::runTool("setxkbmap", {"ru"}).exitCode == 0);
+        QVERIFY(changed.wait(10000));
+        QCoreApplication::processEvents();
+        QCOMPARE(hotkeys.registration(GlobalHotkeys::RecordId), Registration::Failed);
+        QCOMPARE(hotkeys.registration(GlobalHotkeys::StopId), Registration::Failed);
+        changed.clear();
+        QVERIFY(testsupport::runTool("setxkbmap", {"us"}).exitCode == 0);
+        QVERIFY(changed.wait(10000));
+        QCoreApplication::processEvents();
+        QVERIFY(hotkeys.isRegistered(GlobalHotkeys::RecordId));
+        QVERIFY(hotkeys.isRegistered(GlobalHotkeys::StopId));
+        QVERIFY(xdotool({"key", "ctrl+s"}));
+        QVERIFY(pressed.wait(10000));
+        QCOMPARE(pressed.takeFirst().at(0).toInt(), GlobalHotkeys::StopId);
+        QCOMPARE(hotkeys.reportConflicts(), 0);
+        QVERIFY(log.texts.isEmpty());
+    }
+
     void lockKeysDoNotHideTheHotkeys() {
         GlobalHotkeys hotkeys;
         QVERIFY(hotkeys.registerHotkeys());
         QSignalSpy pressed(&hotkeys, &GlobalHotkeys::hotkeyPressed);
+        // Whatever happens, leave the shared X server with both locks off.
+        struct LocksOff {
+            ~LocksOff() {
+                const uint16_t state = modifierState();
+                if (state & XCB_MOD_MASK_LOCK)
+                    xdotool({"key", "Caps_Lock"});
+                if (state & XCB_MOD_MASK_2)
+                    xdotool({"key", "Num_Lock"});
+            }
+        } locksOff;
         const uint16_t before = modifierState();
         QCOMPARE(before & (XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2), 0);
 
