@@ -33,8 +33,8 @@ double cpuSeconds(int who) {
 }
 
 void set(const char *section, const char *key, const QString &value) {
-    Inifun::WriteIni(Inifun::settingsFile(), QString::fromLatin1(section),
-                     QString::fromLatin1(key), value);
+    Inifun::WriteIni(Inifun::settingsFile(), QString::fromLatin1(section), QString::fromLatin1(key),
+                     value);
 }
 
 double startUpMs() {
@@ -80,7 +80,8 @@ int main(int argc, char *argv[]) {
     Form1 form;
     form.resize(900, 700);
     form.show();
-    QTest::qWaitForWindowExposed(&form);
+    if (!QTest::qWaitForWindowExposed(&form))
+        std::printf("the window was not shown\n");
     auto *encoders = form.findChild<QComboBox *>(QStringLiteral("cboEncoders"));
     if (form.audioRecord() == nullptr || encoders == nullptr || encoders->count() == 0) {
         std::printf("recording: skipped (no recording device; start tools/services.sh)\n");
@@ -110,18 +111,19 @@ int main(int argc, char *argv[]) {
     const double audioS = static_cast<double>(seen - from) / 44100.0;
     form.StopRecord();
     const QString mp3 = form.recordedFiles().model().items().last().path;
-    std::printf("recording MP3 128 kbit/s 44.1 kHz stereo, both displays visible:\n"
-                "  %.2f s CPU for %.1f s of audio (%.1f s wall): %.2f %% of one core (goal <= 3 %%)\n",
-                cpu, audioS, wallS, 100.0 * cpu / wallS);
+    std::printf(
+        "recording MP3 128 kbit/s 44.1 kHz stereo, both displays visible:\n"
+        "  %.2f s CPU for %.1f s of audio (%.1f s wall): %.2f %% of one core (goal <= 3 %%)\n",
+        cpu, audioS, wallS, 100.0 * cpu / wallS);
 
     // lame encoding the same audio (decoded by ffmpeg to WAV first).
     const QString wav = dir.filePath(QStringLiteral("same.wav"));
     QProcess::execute(QStringLiteral("ffmpeg"),
                       {"-v", "error", "-y", "-i", mp3, "-t", QString::number(audioS), wav});
     const double child0 = cpuSeconds(RUSAGE_CHILDREN);
-    const int rc = QProcess::execute(
-        QStringLiteral("lame"),
-        {"--quiet", "-b", "128", wav, dir.filePath(QStringLiteral("lame.mp3"))});
+    const int rc =
+        QProcess::execute(QStringLiteral("lame"),
+                          {"--quiet", "-b", "128", wav, dir.filePath(QStringLiteral("lame.mp3"))});
     const double lameCpu = cpuSeconds(RUSAGE_CHILDREN) - child0;
     if (rc == 0 && lameCpu > 0)
         std::printf("  lame -b 128 on the same %.1f s: %.2f s CPU; Pelvanto/lame = %.2f "

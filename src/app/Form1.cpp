@@ -9,10 +9,12 @@
 #include "UserDialogs.h"
 #include "frmtray.h"
 
+#include "Form2.h"
 #include "Form4.h"
 #include "Inifun.h"
 #include "SettingsKeys.h"
 #include "SettingsValues.h"
+#include "StoredSettings.h"
 #include "audiofile/AudioFile.h"
 #include "capture/AudioDisplay.h"
 #include "capture/AudioPlayer.h"
@@ -157,9 +159,9 @@ void Form1::buildWindow() {
     displays->addWidget(AV1, 1);
 
     auto *tools = new QGridLayout;
-    const QList<QPushButton *> toolButtons{Command1, Command3, Command6, Command5, Command2,
-                                           Command4, Command14, Command13, Command10, Command11,
-                                           Command12};
+    const QList<QPushButton *> toolButtons{Command1,  Command3,  Command6,  Command5,
+                                           Command2,  Command4,  Command14, Command13,
+                                           Command10, Command11, Command12};
     for (int i = 0; i < toolButtons.size(); ++i)
         tools->addWidget(toolButtons[i], i / 6, i % 6);
 
@@ -254,12 +256,15 @@ void Form1::fillEncoders() {
     for (const char *name : kEncoders)
         cboEncoders->addItem(QString::fromLatin1(name));
     cboEncoders->setCurrentIndex(0);
-    const QString stored = Inifun::ReadIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Set),
-                                           QString::fromLatin1(keys::OutputFormat));
+    const QString stored =
+        Inifun::ReadIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Set),
+                        QString::fromLatin1(keys::OutputFormat));
     cboEncoders->setCurrentIndex(settingsvalue::outputFormatIndex(stored, cboEncoders->count()));
 }
 
 void Form1::applyStoredSettings() {
+    StoredSettings::applyFormats(*AudioFile_, formatValues_, Inifun::settingsFile());
+    StoredSettings::applyFilters(*AudioRecord_, Inifun::settingsFile());
 }
 
 void Form1::registerHotkeys() {
@@ -330,9 +335,6 @@ void Form1::connectActions() {
         a->setEnabled(false);
     for (QPushButton *b : {Command4, Command13, Command14})
         b->setEnabled(false);
-    // Until a recording options window is given.
-    m.formatSettings->setEnabled(false);
-    Command6->setEnabled(false);
     m.schedule->setEnabled(false);
     Command2->setEnabled(false);
 
@@ -355,13 +357,6 @@ void Form1::setScheduleWindow(QDialog *form5) {
     form5_ = form5;
     menus_.schedule->setEnabled(form5 != nullptr);
     Command2->setEnabled(form5 != nullptr);
-}
-
-void Form1::setFormatSettingsOpener(WindowOpener opener) {
-    formatSettingsOpener_ = std::move(opener);
-    const bool have = static_cast<bool>(formatSettingsOpener_);
-    menus_.formatSettings->setEnabled(have);
-    Command6->setEnabled(have);
 }
 
 void Form1::setClock(OutputPathBuilder::Clock clock) {
@@ -480,8 +475,7 @@ void Form1::mnuRename_Click() {
         return;
     }
     const QString oldPath = list_->model().items().at(index).path;
-    const auto answer =
-        UserDialogs::inputText(this, RecordedFiles::renamePrompt(oldPath), oldPath);
+    const auto answer = UserDialogs::inputText(this, RecordedFiles::renamePrompt(oldPath), oldPath);
     if (!answer || answer->trimmed().isEmpty())
         return;
     // A file that is playing cannot be renamed under the player's feet.
@@ -505,9 +499,9 @@ void Form1::mnuDelete_Click() {
     const int index = list_->selectedIndex();
     if (!list_->model().isValidIndex(index))
         return;
-    const auto answer = MessageBox::show(this, RecordedFiles::deleteQuestion(),
-                                         QMessageBox::Warning,
-                                         QMessageBox::Ok | QMessageBox::Cancel);
+    const auto answer =
+        MessageBox::show(this, RecordedFiles::deleteQuestion(), QMessageBox::Warning,
+                         QMessageBox::Ok | QMessageBox::Cancel);
     if (answer != QMessageBox::Ok)
         return;
     const QString path = list_->model().items().at(index).path;
@@ -547,8 +541,10 @@ void Form1::Command5_Click() {
 }
 
 void Form1::Command6_Click() {
-    if (formatSettingsOpener_)
-        formatSettingsOpener_(this);
+    if (!AudioRecord_ || !AudioFile_)
+        return;
+    Form2 window(*AudioRecord_, *AudioFile_, formatValues_, this);
+    window.exec();
 }
 
 void Form1::Command10_Click() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FormatValues.h"
 #include "MainMenus.h"
 #include "OutputPath.h"
 #include "platform/RecordingControl.h"
@@ -42,9 +43,6 @@ class frmtray;
 class Form1 : public QMainWindow, public RecordingControl {
     Q_OBJECT
 public:
-    // Opens a window of another part of the program, modal over this one.
-    using WindowOpener = std::function<void(QWidget *parent)>;
-
     // `tray` may be null (no tray host): minimising then keeps the window.
     explicit Form1(frmtray *tray = nullptr, QWidget *parent = nullptr);
     ~Form1() override;
@@ -59,6 +57,7 @@ public:
     // The components the option windows configure; null after exitsystem().
     AudioRecord *audioRecord() const { return AudioRecord_.get(); }
     AudioFile *audioFile() const { return AudioFile_.get(); }
+    FormatValues &formatValues() { return formatValues_; }
 
     // Stops what runs, offers to save the list, stores the format, releases
     // everything and ends the program. Runs once.
@@ -67,8 +66,6 @@ public:
 
     // The schedule window (kept hidden for the program's life).
     void setScheduleWindow(QDialog *form5);
-    // The recording options window ("Format Settings", tray "Settings").
-    void setFormatSettingsOpener(WindowOpener opener);
 
     // For tests: the clock that names date-time recordings.
     void setClock(OutputPathBuilder::Clock clock);
@@ -121,7 +118,7 @@ private:
 
     frmtray *tray_;
     QPointer<QDialog> form5_;
-    WindowOpener formatSettingsOpener_;
+    FormatValues formatValues_; // the program-wide format values
     OutputPathBuilder paths_;
 
     std::unique_ptr<AudioRecord> AudioRecord_;

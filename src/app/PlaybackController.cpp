@@ -142,8 +142,7 @@ void PlaybackController::onTimer(qint64 currentSamples) {
         av_->SetFormat(rate_, channels_);
         av_->SetSamples(player_.GetLatestSamples(av_->WantedSamples() * channels_));
     }
-    if (display_ != nullptr && display_->isVisible() &&
-        pos + display_->WantedSamples() <= length_)
+    if (display_ != nullptr && display_->isVisible() && pos + display_->WantedSamples() <= length_)
         display_->SetSamples(player_.GetLatestSamples(display_->WantedSamples() * channels_));
 }
 

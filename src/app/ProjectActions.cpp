@@ -23,17 +23,13 @@ void ProjectActions::newProject() {
 void ProjectActions::openProject() {
     const QStringList files = UserDialogs::openFiles(
         window_, QString::fromLatin1(RecordingProject::kOpenTitle), filter());
-    for (const QString &file : files) {
-        if (file.isEmpty())
-            continue;
-        if (const auto items = RecordingProject::load(file))
-            list_.appendLoaded(*items);
-    }
+    if (RecordingProject::appendProjects(list_.model(), files) > 0)
+        list_.refresh();
 }
 
 bool ProjectActions::saveProject() {
-    const QString file = UserDialogs::saveFile(
-        window_, QString::fromLatin1(RecordingProject::kSaveTitle), filter());
+    const QString file =
+        UserDialogs::saveFile(window_, QString::fromLatin1(RecordingProject::kSaveTitle), filter());
     if (file.isEmpty())
         return false;
     return RecordingProject::save(file, list_.model().items());

@@ -48,15 +48,6 @@ void RecordedFilesView::append(const RecordedItem &item) {
     view_->addTopLevelItem(new QTreeWidgetItem(columns(item)));
 }
 
-void RecordedFilesView::appendLoaded(const QList<RecordedItem> &items) {
-    files_.appendLoaded(items);
-    QList<QTreeWidgetItem *> rows;
-    rows.reserve(items.size());
-    for (const RecordedItem &item : items)
-        rows.append(new QTreeWidgetItem(columns(item)));
-    view_->addTopLevelItems(rows);
-}
-
 void RecordedFilesView::clear() {
     files_.clear();
     view_->clear();

@@ -25,7 +25,6 @@ public:
     QString selectedPath() const;
 
     void append(const RecordedItem &item);
-    void appendLoaded(const QList<RecordedItem> &items);
     void clear();
     // Shows the model again after a change (rename, remove, delete).
     void refresh();

@@ -34,9 +34,9 @@ QString UserDialogs::saveFile(QWidget *parent, const QString &title, const QStri
         return saveResponder()(title, filter);
     // The name is used exactly as chosen (no extension added); choosing an
     // existing project replaces it.
-    return QFileDialog::getSaveFileName(
-        parent, title, {}, filter, nullptr,
-        QFileDialog::DontResolveSymlinks | QFileDialog::DontConfirmOverwrite);
+    return QFileDialog::getSaveFileName(parent, title, {}, filter, nullptr,
+                                        QFileDialog::DontResolveSymlinks |
+                                            QFileDialog::DontConfirmOverwrite);
 }
 
 std::optional<QString> UserDialogs::inputText(QWidget *parent, const QString &prompt,

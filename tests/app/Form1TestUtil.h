@@ -2,8 +2,8 @@
 
 #include "Form1.h"
 #include "Inifun.h"
-#include "RecordedFilesView.h"
 #include "PlaybackController.h"
+#include "RecordedFilesView.h"
 #include "RecordingSession.h"
 #include "TestSupport.h"
 #include "UserDialogs.h"
@@ -108,13 +108,14 @@ inline bool chooseDevice(pelvanto::Form1 &form, const QString &id) {
     return false;
 }
 
-// Records at least `frames` sample frames (counted by the recorder) and stops.
-inline bool recordFrames(pelvanto::Form1 &form, qint64 frames) {
+// Records at least `ms` of audio, counted in frames at the recording's rate, and stops.
+inline bool recordMs(pelvanto::Form1 &form, qint64 ms) {
     qint64 seen = 0;
     auto conn = QObject::connect(form.audioRecord(), &pelvanto::AudioRecord::Timer, &form,
                                  [&seen](qint64 samples, int, int) { seen = samples; });
     form.StartRecord();
     bool ok = form.isRecording();
+    const qint64 frames = form.audioRecord()->MsToSamples(ms);
     if (ok) {
         QElapsedTimer guard;
         guard.start();

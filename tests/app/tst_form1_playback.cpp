@@ -110,7 +110,8 @@ private slots:
         form.menus().pausePlay->trigger();
         QVERIFY(pb->isPaused());
         const qint64 pausedAt = pb->offset();
-        QVERIFY2(pausedAt >= kRate * 7 / 10 && pausedAt < kRate * 2, qPrintable(QString::number(pausedAt)));
+        QVERIFY2(pausedAt >= kRate * 7 / 10 && pausedAt < kRate * 2,
+                 qPrintable(QString::number(pausedAt)));
         QTest::qWait(400);
         QCOMPARE(pb->offset(), pausedAt);
 
@@ -126,7 +127,8 @@ private slots:
         QObject::disconnect(watch);
         const qint64 pausedMs = pausedAt * 1000 / kRate;
         QVERIFY2(firstAfterResume >= pausedMs && firstAfterResume < pausedMs + 600,
-                 qPrintable(QStringLiteral("%1 after pausing at %2").arg(firstAfterResume).arg(pausedMs)));
+                 qPrintable(
+                     QStringLiteral("%1 after pausing at %2").arg(firstAfterResume).arg(pausedMs)));
 
         // While the slider is held it stays where the mouse put it.
         slider->setSliderDown(true);
@@ -224,11 +226,13 @@ private slots:
 
         // Cancel and an empty answer change nothing.
         const int shown = static_cast<int>(env.messages.size());
-        UserDialogs::setInputResponder([](const QString &, const QString &) { return std::nullopt; });
+        UserDialogs::setInputResponder(
+            [](const QString &, const QString &) { return std::nullopt; });
         form.recordedFiles().select(0);
         form.menus().rename->trigger();
-        UserDialogs::setInputResponder(
-            [](const QString &, const QString &) { return std::optional<QString>(QStringLiteral("   ")); });
+        UserDialogs::setInputResponder([](const QString &, const QString &) {
+            return std::optional<QString>(QStringLiteral("   "));
+        });
         form.menus().rename->trigger();
         QCOMPARE(row(form, 0)[1], renamed);
         QCOMPARE(env.messages.size(), shown);

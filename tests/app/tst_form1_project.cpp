@@ -53,9 +53,10 @@ private slots:
         // Exactly as chosen: no extension added. Tab-separated, CR LF.
         QByteArray expected;
         for (int i = 1; i <= 3; ++i)
-            expected += QStringLiteral("%1\t/rec/take é %1.MP3\t1,23MB\t0:42.480\t12/3/06 2:07 PM\r\n")
-                            .arg(i)
-                            .toUtf8();
+            expected +=
+                QStringLiteral("%1\t/rec/take é %1.MP3\t1,23MB\t0:42.480\t12/3/06 2:07 PM\r\n")
+                    .arg(i)
+                    .toUtf8();
         QCOMPARE(readAll(project), expected);
 
         form.menus().newProject->trigger();
@@ -79,7 +80,8 @@ private slots:
         QCOMPARE(row(form, 5)[0], QStringLiteral("3"));
 
         // Cancelled dialogs change nothing.
-        UserDialogs::setOpenResponder([](const QString &, const QString &) { return QStringList{}; });
+        UserDialogs::setOpenResponder(
+            [](const QString &, const QString &) { return QStringList{}; });
         UserDialogs::setSaveResponder([](const QString &, const QString &) { return QString(); });
         form.menus().openProject->trigger();
         form.menus().saveProject->trigger();
@@ -136,7 +138,8 @@ private slots:
                 QSKIP("no recording device: the format list stays empty");
             encoders->setCurrentIndex(5);
             form.recordedFiles().append(item(1, QStringLiteral("/x/a.OGG")));
-            UserDialogs::setSaveResponder([&](const QString &, const QString &) { return project; });
+            UserDialogs::setSaveResponder(
+                [&](const QString &, const QString &) { return project; });
             bool exitedSignal = false;
             connect(&form, &Form1::exited, &form, [&] { exitedSignal = true; });
             form.close(); // the window's close goes through exitsystem
@@ -146,7 +149,8 @@ private slots:
             QCOMPARE(env.messages[0].text,
                      QStringLiteral("Do you need to save the recording project file?"));
             QCOMPARE(env.messages[0].icon, QMessageBox::Question);
-            QCOMPARE(readAll(project), QByteArray("1\t/x/a.OGG\t1,23MB\t0:42.480\t12/3/06 2:07 PM\r\n"));
+            QCOMPARE(readAll(project),
+                     QByteArray("1\t/x/a.OGG\t1,23MB\t0:42.480\t12/3/06 2:07 PM\r\n"));
             QVERIFY(form.audioRecord() == nullptr);
             // Once only; and the window's buttons do nothing after it.
             form.exitsystem();
@@ -193,7 +197,8 @@ private slots:
         QStringList titles;
         for (QAction *a : form.menuBar()->actions())
             titles << a->text();
-        QCOMPARE(titles, (QStringList{"File(&F)", "Edit(&E)", "Action(&A)", "Option(&O)", "Help(&H)"}));
+        QCOMPARE(titles,
+                 (QStringList{"File(&F)", "Edit(&E)", "Action(&A)", "Option(&O)", "Help(&H)"}));
         auto entries = [](QMenu *m) {
             QStringList out;
             for (QAction *a : m->actions())

@@ -40,7 +40,8 @@ private slots:
         QTest::newRow("WAV") << 0 << "WAV" << QStringList{};
         QTest::newRow("MP3") << 1 << "MP3" << QStringList{};
         QTest::newRow("VOX") << 2 << "VOX" << QStringList{"sox"};
-        QTest::newRow("Raw") << 3 << "Raw" << QStringList{"-f", "s16le", "-ar", "16000", "-ac", "1"};
+        QTest::newRow("Raw") << 3 << "Raw"
+                             << QStringList{"-f", "s16le", "-ar", "16000", "-ac", "1"};
         QTest::newRow("G726") << 4 << "G726" << QStringList{};
         QTest::newRow("OGG") << 5 << "OGG" << QStringList{};
     }
@@ -57,7 +58,7 @@ private slots:
         child<QComboBox>(&form, "cboEncoders")->setCurrentIndex(index);
         const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
 
-        QVERIFY(recordFrames(form, form.audioRecord()->MsToSamples(2000)));
+        QVERIFY(recordMs(form, 2000));
 
         const QString path = env.path(QStringLiteral("rec/rec.") + ext);
         QVERIFY2(QFileInfo::exists(path), qPrintable(path));
@@ -79,8 +80,8 @@ private slots:
         if (decodeArgs == QStringList{"sox"}) {
             REQUIRE_TOOL("sox");
             const QString wav = env.path(QStringLiteral("vox.wav"));
-            const auto res = testsupport::runTool(
-                QStringLiteral("sox"), {"-t", "vox", "-r", "8000", path, wav});
+            const auto res =
+                testsupport::runTool(QStringLiteral("sox"), {"-t", "vox", "-r", "8000", path, wav});
             QCOMPARE(res.exitCode, 0);
             mono = decode(wav);
         } else {
@@ -101,16 +102,16 @@ private slots:
         Form1 form;
         QVERIFY(chooseDevice(form, QStringLiteral("sine_mic")));
         auto *encoders = child<QComboBox>(&form, "cboEncoders");
-        const qint64 shortRun = form.audioRecord()->MsToSamples(200);
+        const qint64 shortRun = 200;
 
         // Date and time in the name, read from the clock at the start.
         env.set("set", "datetime", QStringLiteral("1"));
         form.setClock([] { return QDateTime(QDate(2006, 12, 3), QTime(14, 7, 9)); });
         encoders->setCurrentIndex(1);
-        QVERIFY(recordFrames(form, shortRun));
+        QVERIFY(recordMs(form, shortRun));
         QCOMPARE(row(form, 0)[1], env.path(QStringLiteral("rec/rec120306140709.MP3")));
         // The same second again: the first recording is kept.
-        QVERIFY(recordFrames(form, shortRun));
+        QVERIFY(recordMs(form, shortRun));
         QCOMPARE(row(form, 1)[1], env.path(QStringLiteral("rec/rec120306140709_2.MP3")));
         QVERIFY(QFileInfo(row(form, 0)[1]).size() > 0);
 
@@ -121,7 +122,7 @@ private slots:
         QVERIFY(existing.open(QIODevice::WriteOnly));
         existing.write("keep me");
         existing.close();
-        QVERIFY(recordFrames(form, shortRun));
+        QVERIFY(recordMs(form, shortRun));
         QCOMPARE(row(form, 2)[1], env.path(QStringLiteral("rec/rec_3.WAV")));
         QVERIFY(existing.open(QIODevice::ReadOnly));
         QCOMPARE(existing.readAll(), QByteArray("keep me"));
@@ -129,21 +130,21 @@ private slots:
 
         // Overwriting chosen: the plain name is replaced.
         env.set("set", "existedfile", QStringLiteral("1"));
-        QVERIFY(recordFrames(form, shortRun));
+        QVERIFY(recordMs(form, shortRun));
         QCOMPARE(row(form, 3)[1], env.path(QStringLiteral("rec/rec.WAV")));
         QVERIFY(QFileInfo(existing.fileName()).size() > 1000);
 
         // The extension keeps the list's letter case; an empty prefix leaves it alone.
         env.set("set", "filename", QString());
         encoders->setCurrentIndex(4);
-        QVERIFY(recordFrames(form, shortRun));
+        QVERIFY(recordMs(form, shortRun));
         QCOMPARE(row(form, 4)[1], env.path(QStringLiteral("rec/.G726")));
 
         // No folder stored: the program folder.
         env.set("set", "outputfolder", QStringLiteral("0"));
         env.set("set", "filename", QStringLiteral("take"));
         encoders->setCurrentIndex(3);
-        QVERIFY(recordFrames(form, shortRun));
+        QVERIFY(recordMs(form, shortRun));
         QCOMPARE(row(form, 5)[1], env.path(QStringLiteral("take.Raw")));
         QCOMPARE(row(form, 5)[0], QStringLiteral("6"));
     }
