@@ -18,7 +18,7 @@ constexpr int kRate = 44100;
 
 // A stereo WAV tone written by the audio-file component.
 QString makeTone(const Environment &env, const QString &name, double seconds, double hz) {
-    const QString path = env.path(name);
+    QString path = env.path(name);
     AudioFile file;
     file.SetPcmFormat(kRate, 2, 16);
     if (file.CreateWrite(path, 0) < 0)
@@ -103,7 +103,7 @@ private slots:
 
         form.menus().playAudio->trigger();
         QVERIFY(pb->isPlaying());
-        QCOMPARE(pb->length(), qint64(6 * kRate));
+        QCOMPARE(pb->length(), qint64(6) * kRate);
         QTRY_VERIFY_WITH_TIMEOUT(elapsedMs(label->text()) >= 700, 10000);
 
         // Pause: the position is what was heard, not what was read ahead.

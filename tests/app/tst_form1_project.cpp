@@ -39,7 +39,7 @@ private slots:
         Form1 form;
         for (int i = 1; i <= 3; ++i)
             form.recordedFiles().append(item(i, QStringLiteral("/rec/take é %1.MP3").arg(i)));
-        const QString project = env.path(QStringLiteral("my project"));
+        QString project = env.path(QStringLiteral("my project"));
         QString title;
         QString filter;
         UserDialogs::setSaveResponder([&](const QString &t, const QString &f) {
@@ -92,7 +92,7 @@ private slots:
     void emptyListSavesEmptyFile() {
         Environment env;
         Form1 form;
-        const QString project = env.path(QStringLiteral("empty.rpf"));
+        QString project = env.path(QStringLiteral("empty.rpf"));
         writeFile(project, "old content\r\n");
         UserDialogs::setSaveResponder([&](const QString &, const QString &) { return project; });
         form.menus().saveProject->trigger();
@@ -108,7 +108,9 @@ private slots:
         writeFile(good, "7\t/x/one.WAV\t0MB\t0:01.000\tt1\textra\tmore\r\n");
         QByteArray junk("1\t/x/two.WAV\t0,5MB\t0:02.000\tt2\r\n2\tonly a path\r\n");
         junk += QByteArray(5000, '\t');
-        junk += "\n\n\xff\xfe\x00garbage\r\n3\t/x/three.WAV\t1MB\t0:03.000\tt3";
+        junk += "\n\n";
+        junk += QByteArray("\xff\xfe\0garbage\r\n", 12);
+        junk += "3\t/x/three.WAV\t1MB\t0:03.000\tt3";
         writeFile(bad, junk);
         UserDialogs::setOpenResponder([&](const QString &, const QString &) {
             return QStringList{good, env.path(QStringLiteral("missing.rpf")), bad};
@@ -122,6 +124,9 @@ private slots:
         QCOMPARE(row(form, 2)[0], QStringLiteral("2"));
         QCOMPARE(row(form, 2)[1], QStringLiteral("only a path"));
         QCOMPARE(row(form, 2)[2], QString());
+        // Lines after the damage still load.
+        QCOMPARE(row(form, static_cast<int>(items.size()) - 1),
+                 (QStringList{"3", "/x/three.WAV", "1MB", "0:03.000", "t3"}));
         // Playing a row whose path names nothing does nothing.
         form.recordedFiles().select(2);
         form.cmdPlay_Click();
@@ -130,7 +135,7 @@ private slots:
 
     void exitOffersToSaveAndStoresFormat() {
         Environment env;
-        const QString project = env.path(QStringLiteral("at-exit.rpf"));
+        QString project = env.path(QStringLiteral("at-exit.rpf"));
         {
             Form1 form;
             auto *encoders = child<QComboBox>(&form, "cboEncoders");
