@@ -4,6 +4,7 @@
 #include "Form5.h"
 #include "StartUp.h"
 #include "frmtray.h"
+#include "platform/GlobalHotkeys.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
@@ -42,6 +43,46 @@ private slots:
         QCOMPARE(env.messages[0].text,
                  QStringLiteral("Do you need to save the recording project file?"));
         QVERIFY(!tray.trayIcon()->isVisible());
+    }
+
+    void hotkeysRecordSplitAndStop() {
+        REQUIRE_X11();
+        REQUIRE_PULSE();
+        REQUIRE_TOOL("xdotool");
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("system-wide keys need the X11 platform");
+        Environment env;
+        env.plainNames(QStringLiteral("key"), false);
+        env.answer = QMessageBox::Cancel;
+        auto key = [](const char *k) {
+            return testsupport::runTool(QStringLiteral("xdotool"),
+                                        {QStringLiteral("key"), QString::fromLatin1(k)})
+                       .exitCode == 0;
+        };
+        {
+            Form1 form;
+            QVERIFY(env.messages.isEmpty()); // both keys were free
+            QVERIFY(chooseDevice(form, QStringLiteral("sine_mic")));
+            qint64 seen = 0;
+            connect(form.audioRecord(), &AudioRecord::Timer, &form,
+                    [&seen](qint64 s, int, int) { seen = s; });
+            QVERIFY(key("ctrl+s")); // nothing records: nothing happens
+            QTest::qWait(200);
+            QCOMPARE(form.recordedFiles().model().count(), 0);
+            QVERIFY(key("ctrl+r"));
+            QTRY_VERIFY_WITH_TIMEOUT(form.isRecording(), 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(seen >= 4410, 20000);
+            QVERIFY(key("ctrl+r")); // the current file ends, the next begins
+            QTRY_COMPARE_WITH_TIMEOUT(form.recordedFiles().model().count(), 1, 5000);
+            QVERIFY(form.isRecording());
+            QVERIFY(key("ctrl+s"));
+            QTRY_VERIFY_WITH_TIMEOUT(!form.isRecording(), 5000);
+            QCOMPARE(form.recordedFiles().model().count(), 2);
+            form.exitsystem();
+        }
+        // Exit released both keys: another program (or copy) can take them.
+        GlobalHotkeys other;
+        QVERIFY(other.registerHotkeys());
     }
 
     void minimisingHidesOnlyWithATray() {
