@@ -36,7 +36,8 @@ double processCpuSeconds(qint64 pid) {
     const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
     if (fields.size() < 13)
         return -1;
-    return (fields[11].toDouble() + fields[12].toDouble()) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    return (fields[11].toDouble() + fields[12].toDouble()) /
+           static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 double rssMb() {

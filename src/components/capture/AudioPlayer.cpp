@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -50,7 +51,10 @@ public:
     bool starving_ = false; // told the window the queue is empty
     bool endOfData_ = false;
     bool ended_ = false;
-    bool hold_ = false; // no writes until the owner's thread returns to its event loop
+    // No writes until the owner's thread returns to its event loop, for a few milliseconds at
+    // most: a busy owner must not starve the output.
+    bool hold_ = false;
+    std::chrono::steady_clock::time_point holdSince_;
     int status_ = 0;
     int generation_ = 0;
     QString error_;
@@ -77,7 +81,9 @@ public:
     // Main loop locked.
     void writeSome(size_t bytes) {
         std::lock_guard lock(mutex_);
-        if (!playing_ || !stream_ || hold_)
+        if (!playing_ || !stream_)
+            return;
+        if (hold_ && std::chrono::steady_clock::now() - holdSince_ < std::chrono::milliseconds(5))
             return;
         const int gen = generation_;
         auto elems = static_cast<qsizetype>(bytes / sizeof(qint16));
@@ -406,6 +412,7 @@ qint64 AudioPlayer::PlayedSamples() const {
         return d->stoppedAt_;
     if (!d->hold_) {
         d->hold_ = true;
+        d->holdSince_ = std::chrono::steady_clock::now();
         PlayEngine *engine = d.get();
         d->post([engine] {
             {

@@ -364,7 +364,7 @@ AudioRecord::AudioRecord(std::unique_ptr<MixerBackend> backend, QObject *parent)
 
 AudioRecord::~AudioRecord() = default;
 
-int AudioRecord::DeviceCount() {
+int AudioRecord::DeviceCount() const {
     d->enumerate();
     return static_cast<int>(d->devices_.size());
 }

@@ -28,7 +28,7 @@ public:
     ~AudioRecord() override;
 
     // Devices. DeviceCount() enumerates the server afresh; the current device is kept by name.
-    int DeviceCount();
+    int DeviceCount() const;
     int CurrentDevice() const;
     void SetCurrentDevice(int device);
     bool DeviceUsable() const;

@@ -15,7 +15,7 @@ class Spectrum {
 public:
     explicit Spectrum(int size) : size_(size) {
         in_ = fftwf_alloc_real(static_cast<size_t>(size));
-        out_ = fftwf_alloc_complex(static_cast<size_t>(size / 2 + 1));
+        out_ = fftwf_alloc_complex(static_cast<size_t>(size) / 2 + 1);
         plan_ = fftwf_plan_dft_r2c_1d(size, in_, out_, FFTW_ESTIMATE);
         window_.resize(size);
         double sum = 0;

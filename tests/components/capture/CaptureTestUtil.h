@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTest>
 #include <QVector>
 
 #include <cmath>
@@ -16,7 +17,7 @@ inline bool runUntil(const std::function<bool()> &done, int guardMs = 20000) {
     while (!done()) {
         if (t.elapsed() > guardMs)
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QTest::qWait(5);
     }
     return true;
 }

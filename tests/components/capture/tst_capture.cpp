@@ -2,8 +2,10 @@
 // their monitors.
 #include "CaptureTestUtil.h"
 #include "TestSupport.h"
+#include "capture/AudioPlayer.h"
 #include "capture/AudioRecord.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -495,6 +497,90 @@ private slots:
         Collector after(r);
         QVERIFY(after.recordFrames(4410));
         QCOMPARE(r.RecordStatus(), 0);
+    }
+
+    void serverGoingAwayRaisesDeviceLoss() {
+        REQUIRE_TOOL("pulseaudio");
+        // A server of our own, so that stopping it disturbs nobody.
+        QTemporaryDir dir;
+        QDir(dir.path()).mkpath(QStringLiteral("run"));
+        QFile::setPermissions(dir.filePath(QStringLiteral("run")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString socket = dir.filePath(QStringLiteral("native"));
+        {
+            QFile pa(dir.filePath(QStringLiteral("test.pa")));
+            QVERIFY(pa.open(QIODevice::WriteOnly));
+            pa.write(QStringLiteral(".fail\n"
+                                    "load-module module-native-protocol-unix socket=%1 "
+                                    "auth-anonymous=1\n"
+                                    "load-module module-null-sink sink_name=gone_sink\n"
+                                    "load-module module-sine sink=gone_sink frequency=1000\n"
+                                    "load-module module-remap-source master=gone_sink.monitor "
+                                    "source_name=gone_mic\n"
+                                    "set-default-source gone_mic\n")
+                         .arg(socket)
+                         .toUtf8());
+        }
+        QProcess server;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PULSE_RUNTIME_PATH"), dir.filePath(QStringLiteral("run")));
+        env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + socket);
+        server.setProcessEnvironment(env);
+        server.start(QStringLiteral("pulseaudio"),
+                     {QStringLiteral("-n"), QStringLiteral("-F"),
+                      dir.filePath(QStringLiteral("test.pa")), QStringLiteral("--daemonize=no"),
+                      QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
+                      QStringLiteral("--realtime=no"), QStringLiteral("--high-priority=no"),
+                      QStringLiteral("--log-target=stderr")});
+        QVERIFY(server.waitForStarted());
+        auto stopServer = qScopeGuard([&] {
+            server.terminate();
+            server.waitForFinished();
+        });
+        QVERIFY(runUntil([&] { return QFile::exists(socket); }));
+        const QByteArray saved = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", (QStringLiteral("unix:") + socket).toUtf8());
+        auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", saved); });
+
+        AudioRecord r;
+        QVERIFY(runUntil([&] { return r.DeviceCount() > 0; }));
+        QCOMPARE(r.DeviceId(), QStringLiteral("gone_mic"));
+        r.SetFormat(44100, 2);
+        r.SetBlockSize(4410);
+        Collector c(r);
+        QVERIFY(r.RecordStart() > 0);
+        QVERIFY(runUntil([&] { return c.frames() >= 4410; }));
+        AudioPlayer player; // and a playback that would go on for a while
+        QSignalSpy playEnded(&player, &AudioPlayer::EndPlay);
+        player.SetFormat(44100, 2);
+        player.PlayStart();
+        QCOMPARE(player.PlayStatus(), 1);
+        player.QueueBlock(testsupport::sineTone(44100, 2, 44100 * 10, 300.0));
+        server.terminate();
+        QVERIFY(server.waitForFinished());
+        QVERIFY(runUntil([&] { return !c.lost.isEmpty(); }));
+        QVERIFY(runUntil([&] { return playEnded.count() > 0; }));
+        QVERIFY(player.PlayStatus() < 0);
+        QVERIFY(!player.LastError().isEmpty());
+        QCOMPARE(c.lost.size(), 1);
+        QVERIFY(r.RecordStatus() < 0);
+        c.stop();
+        QVERIFY(c.frames() >= 4410);
+        // Nothing left to record from, and nothing hangs.
+        QCOMPARE(r.DeviceCount(), 0);
+        QVERIFY(r.RecordStart() < 0);
+    }
+
+    void destroyedWhileRecording() {
+        auto r = std::make_unique<AudioRecord>();
+        int blocks = 0;
+        QObject::connect(r.get(), &AudioRecord::EndArrayRecord, r.get(), [&](int) { ++blocks; });
+        r->SetBlockSize(441);
+        QVERIFY(r->RecordStart() > 0);
+        QVERIFY(runUntil([&] { return blocks > 3; }));
+        r.reset(); // with events still on their way
+        QCoreApplication::processEvents();
+        QTest::qWait(50);
     }
 
     void noServerNoDevices() {

@@ -1,5 +1,6 @@
 // Mixer lines, ports and card controls against a scripted server: ports and ALSA card
 // controls do not exist on the test machine.
+#include "capture/AlsaMixer.h"
 #include "capture/AudioRecord.h"
 #include "capture/MixerBackend.h"
 
@@ -308,6 +309,15 @@ private slots:
         QCOMPARE(r->DeviceCount(), 0);
         QVERIFY(!r->DeviceUsable());
         QVERIFY(r->RecordStart() < 0);
+    }
+
+    void unreachableCardHasNoControls() {
+        // No sound card here: every card is unreachable, and that is not an error.
+        for (const QString &card : {QStringLiteral("97"), QStringLiteral("x"), QString()}) {
+            QVERIFY(alsamixer::controls(card).isEmpty());
+            QVERIFY(!alsamixer::value(card, 0).isValid());
+            QVERIFY(!alsamixer::setValue(card, 0, QVariant(true)));
+        }
     }
 
     void formatAndConversions() {
