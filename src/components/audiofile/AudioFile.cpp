@@ -28,29 +28,33 @@ constexpr int kStatusCannotOpen = -1;
 constexpr int kStatusUnknownFormat = -2;
 constexpr int kStatusWriteFailed = -3;
 
-bool commonRate(int rate)
-{
+bool commonRate(int rate) {
     switch (rate) {
-    case 6000: case 8000: case 11025: case 12000: case 16000: case 22050:
-    case 24000: case 32000: case 44100: case 48000:
+    case 6000:
+    case 8000:
+    case 11025:
+    case 12000:
+    case 16000:
+    case 22050:
+    case 24000:
+    case 32000:
+    case 44100:
+    case 48000:
         return true;
     default:
         return false;
     }
 }
 
-int rateOr(int rate, int fallback)
-{
+int rateOr(int rate, int fallback) {
     return commonRate(rate) ? rate : fallback;
 }
 
-int channelsOr(int channels)
-{
+int channelsOr(int channels) {
     return channels == 1 || channels == 2 ? channels : kDefaultChannels;
 }
 
-void prepareProcess()
-{
+void prepareProcess() {
     // Past the file size limit a write must fail with EFBIG and stop the recording cleanly
     // instead of the signal ending the program.
     static const bool once = [] {
@@ -64,25 +68,22 @@ void prepareProcess()
 
 } // namespace
 
-AudioFile::AudioFile(QObject *parent) : QObject(parent), m_formats(std::make_unique<FormatState>())
-{
+AudioFile::AudioFile(QObject *parent)
+    : QObject(parent), m_formats(std::make_unique<FormatState>()) {
     prepareProcess();
 }
 
-AudioFile::~AudioFile()
-{
+AudioFile::~AudioFile() {
     CloseFile();
 }
 
-void AudioFile::noteRequest(Family family, bool possible)
-{
+void AudioFile::noteRequest(Family family, bool possible) {
     m_subject = Subject::Setting;
     m_family = family;
     m_requestPossible = possible;
 }
 
-void AudioFile::resetFile()
-{
+void AudioFile::resetFile() {
     CloseFile();
     m_lastError.clear();
     m_fileStatus = kStatusOk;
@@ -90,8 +91,7 @@ void AudioFile::resetFile()
 
 // --- files ----------------------------------------------------------------------------------
 
-int AudioFile::CreateWrite(const QString &path, int /*flags*/)
-{
+int AudioFile::CreateWrite(const QString &path, int /*flags*/) {
     resetFile();
     const QString ext = QFileInfo(path).suffix().toLower();
     std::unique_ptr<Writer> writer;
@@ -136,8 +136,7 @@ int AudioFile::CreateWrite(const QString &path, int /*flags*/)
     return m_fileStatus;
 }
 
-int AudioFile::OpenRead(const QString &path, int /*flags*/, int /*mode*/)
-{
+int AudioFile::OpenRead(const QString &path, int /*flags*/, int /*mode*/) {
     resetFile();
     const QString ext = QFileInfo(path).suffix().toLower();
     QString error;
@@ -169,13 +168,11 @@ int AudioFile::OpenRead(const QString &path, int /*flags*/, int /*mode*/)
     return m_fileStatus;
 }
 
-int AudioFile::FileStatus() const
-{
+int AudioFile::FileStatus() const {
     return m_fileStatus;
 }
 
-bool AudioFile::WriteBlock(const QVector<qint16> &samples)
-{
+bool AudioFile::WriteBlock(const QVector<qint16> &samples) {
     if (!m_writer) {
         m_lastError = QStringLiteral("no file is open for writing");
         return false;
@@ -193,8 +190,7 @@ bool AudioFile::WriteBlock(const QVector<qint16> &samples)
     return true;
 }
 
-QVector<qint16> AudioFile::ReadBlock(int n)
-{
+QVector<qint16> AudioFile::ReadBlock(int n) {
     QVector<qint16> out;
     if (!m_reader || n <= 0)
         return out;
@@ -206,15 +202,13 @@ QVector<qint16> AudioFile::ReadBlock(int n)
     return out;
 }
 
-qint64 AudioFile::SeekTo(qint64 position, int /*mode*/)
-{
+qint64 AudioFile::SeekTo(qint64 position, int /*mode*/) {
     if (!m_reader)
         return -1;
     return m_reader->seek(position);
 }
 
-void AudioFile::CloseFile()
-{
+void AudioFile::CloseFile() {
     m_reader.reset();
     if (m_writer) {
         QString error;
@@ -233,44 +227,54 @@ void AudioFile::CloseFile()
 
 // --- properties of the open file ------------------------------------------------------------
 
-int AudioFile::SampleRate() const
-{
+int AudioFile::SampleRate() const {
     if (m_reader)
         return m_reader->rate();
     if (m_writer)
         return m_writer->rate();
     switch (m_family) {
-    case Family::Wav: return m_formats->wav.rate;
-    case Family::Mp3: return m_formats->mp3.rate;
-    case Family::Ogg: return m_formats->ogg.rate;
-    case Family::Vox: return m_formats->vox.rate;
-    case Family::Raw: return m_formats->raw.rate;
-    case Family::G726: return m_formats->g726.rate;
-    case Family::Wma: return WmaProfiles().at(m_formats->wmaProfile - 1).rate;
+    case Family::Wav:
+        return m_formats->wav.rate;
+    case Family::Mp3:
+        return m_formats->mp3.rate;
+    case Family::Ogg:
+        return m_formats->ogg.rate;
+    case Family::Vox:
+        return m_formats->vox.rate;
+    case Family::Raw:
+        return m_formats->raw.rate;
+    case Family::G726:
+        return m_formats->g726.rate;
+    case Family::Wma:
+        return WmaProfiles().at(m_formats->wmaProfile - 1).rate;
     }
     return kDefaultRate;
 }
 
-int AudioFile::ChannelCount() const
-{
+int AudioFile::ChannelCount() const {
     if (m_reader)
         return m_reader->channels();
     if (m_writer)
         return m_writer->channels();
     switch (m_family) {
-    case Family::Wav: return m_formats->wav.channels;
-    case Family::Mp3: return m_formats->mp3.channels;
-    case Family::Ogg: return m_formats->ogg.channels;
+    case Family::Wav:
+        return m_formats->wav.channels;
+    case Family::Mp3:
+        return m_formats->mp3.channels;
+    case Family::Ogg:
+        return m_formats->ogg.channels;
     case Family::Vox:
-    case Family::G726: return 1;
-    case Family::Raw: return m_formats->raw.channels;
-    case Family::Wma: return WmaProfiles().at(m_formats->wmaProfile - 1).channels;
+    case Family::G726:
+        return 1;
+    case Family::Raw:
+        return m_formats->raw.channels;
+    case Family::Wma:
+        return WmaProfiles().at(m_formats->wmaProfile - 1).channels;
     }
     return kDefaultChannels;
 }
 
-qint64 AudioFile::LengthSamples() const
-{
+qint64 AudioFile::LengthSamples() const {
     if (m_reader)
         return m_reader->length();
     if (m_writer)
@@ -278,27 +282,31 @@ qint64 AudioFile::LengthSamples() const
     return 0;
 }
 
-int AudioFile::SamplesPerFrame() const
-{
+int AudioFile::SamplesPerFrame() const {
     return ChannelCount();
 }
 
-QString AudioFile::describeFamily(Family family) const
-{
+QString AudioFile::describeFamily(Family family) const {
     switch (family) {
-    case Family::Wav: return describeWav(m_formats->wav);
-    case Family::Mp3: return describeMp3(m_formats->mp3);
-    case Family::Ogg: return describeOgg(m_formats->ogg);
-    case Family::Vox: return describeVox(m_formats->vox);
-    case Family::Raw: return describeRaw(m_formats->raw);
-    case Family::G726: return describeG726(m_formats->g726);
-    case Family::Wma: return describeWma(m_formats->wmaProfile);
+    case Family::Wav:
+        return describeWav(m_formats->wav);
+    case Family::Mp3:
+        return describeMp3(m_formats->mp3);
+    case Family::Ogg:
+        return describeOgg(m_formats->ogg);
+    case Family::Vox:
+        return describeVox(m_formats->vox);
+    case Family::Raw:
+        return describeRaw(m_formats->raw);
+    case Family::G726:
+        return describeG726(m_formats->g726);
+    case Family::Wma:
+        return describeWma(m_formats->wmaProfile);
     }
     return {};
 }
 
-QString AudioFile::FormatDescription() const
-{
+QString AudioFile::FormatDescription() const {
     if (m_subject == Subject::Reader && m_reader)
         return m_reader->description();
     if (m_subject == Subject::Writer && m_writer)
@@ -306,15 +314,13 @@ QString AudioFile::FormatDescription() const
     return m_requestPossible ? describeFamily(m_family) : QString();
 }
 
-QString AudioFile::LastError() const
-{
+QString AudioFile::LastError() const {
     return m_lastError;
 }
 
 // --- WAV ------------------------------------------------------------------------------------
 
-bool AudioFile::SetWavFormat(const WavFormat &format)
-{
+bool AudioFile::SetWavFormat(const WavFormat &format) {
     const bool ok = wavFormatWritable(format);
     if (ok)
         m_formats->wav = format;
@@ -322,13 +328,11 @@ bool AudioFile::SetWavFormat(const WavFormat &format)
     return ok;
 }
 
-WavFormat AudioFile::CurrentWavFormat() const
-{
+WavFormat AudioFile::CurrentWavFormat() const {
     return m_formats->wav;
 }
 
-void AudioFile::SetPcmFormat(int rate, int channels, int bits)
-{
+void AudioFile::SetPcmFormat(int rate, int channels, int bits) {
     WavFormat f;
     f.codec = bits == 8 ? WavCodec::Pcm8 : bits == 24 ? WavCodec::Pcm24 : WavCodec::Pcm16;
     f.rate = rateOr(rate, kDefaultRate);
@@ -336,28 +340,24 @@ void AudioFile::SetPcmFormat(int rate, int channels, int bits)
     SetWavFormat(f);
 }
 
-void AudioFile::SetAdpcmFormat(int rate, int channels)
-{
+void AudioFile::SetAdpcmFormat(int rate, int channels) {
     SetWavFormat({WavCodec::ImaAdpcm, rate, channels});
 }
 
-void AudioFile::SetGsmFormat(int rate)
-{
+void AudioFile::SetGsmFormat(int rate) {
     SetWavFormat({WavCodec::Gsm610, rate, 1});
 }
 
-void AudioFile::SetDspFormat()
-{
+void AudioFile::SetDspFormat() {
     // The telephony format every player knows: 8 kHz mono CCITT u-law.
     SetWavFormat({WavCodec::MuLaw, 8000, 1});
 }
 
-QList<WavFormat> AudioFile::WritableWavFormats()
-{
+QList<WavFormat> AudioFile::WritableWavFormats() {
     static const int rates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
-    static const WavCodec codecs[] = {WavCodec::Pcm16, WavCodec::Pcm8, WavCodec::Pcm24,
+    static const WavCodec codecs[] = {WavCodec::Pcm16,   WavCodec::Pcm8,     WavCodec::Pcm24,
                                       WavCodec::Float32, WavCodec::ImaAdpcm, WavCodec::MsAdpcm,
-                                      WavCodec::Gsm610, WavCodec::ALaw, WavCodec::MuLaw};
+                                      WavCodec::Gsm610,  WavCodec::ALaw,     WavCodec::MuLaw};
     QList<WavFormat> list;
     for (WavCodec codec : codecs) {
         for (int rate : rates) {
@@ -371,23 +371,19 @@ QList<WavFormat> AudioFile::WritableWavFormats()
     return list;
 }
 
-QString AudioFile::DescribeWavFormat(const WavFormat &format)
-{
+QString AudioFile::DescribeWavFormat(const WavFormat &format) {
     return describeWav(format);
 }
 
-void AudioFile::SetWavFormatChooser(WavFormatChooser chooser)
-{
+void AudioFile::SetWavFormatChooser(WavFormatChooser chooser) {
     m_chooser = std::move(chooser);
 }
 
-void AudioFile::SetDialogParent(QWidget *parent)
-{
+void AudioFile::SetDialogParent(QWidget *parent) {
     m_dialogParent = parent;
 }
 
-bool AudioFile::ChooseWavFormat()
-{
+bool AudioFile::ChooseWavFormat() {
     const QList<WavFormat> offered = WritableWavFormats();
     std::optional<WavFormat> choice;
     if (m_chooser)
@@ -401,8 +397,7 @@ bool AudioFile::ChooseWavFormat()
     return SetWavFormat(*choice);
 }
 
-bool AudioFile::SetFormatLikeFile(const QString &path)
-{
+bool AudioFile::SetFormatLikeFile(const QString &path) {
     QString error;
     const std::optional<WavFormat> f = wavFormatOfFile(path, &error);
     if (!f) {
@@ -415,8 +410,7 @@ bool AudioFile::SetFormatLikeFile(const QString &path)
 
 // --- MP3 ------------------------------------------------------------------------------------
 
-void AudioFile::SetMp3Format(int rate, int kbps, int channels)
-{
+void AudioFile::SetMp3Format(int rate, int kbps, int channels) {
     Mp3Format &f = m_formats->mp3;
     f.rate = mp3RateValid(rate) ? rate : kDefaultRate;
     f.encoder.SetOutputFrequency(f.rate);
@@ -425,8 +419,7 @@ void AudioFile::SetMp3Format(int rate, int kbps, int channels)
     noteRequest(Family::Mp3, !describeMp3(f).isEmpty());
 }
 
-void AudioFile::SetMp3Encoder(const Mp3EncoderSettings &settings)
-{
+void AudioFile::SetMp3Encoder(const Mp3EncoderSettings &settings) {
     Mp3Format candidate = m_formats->mp3;
     candidate.encoder = settings;
     if (!mp3RateValid(settings.OutputFrequency()))
@@ -440,20 +433,18 @@ void AudioFile::SetMp3Encoder(const Mp3EncoderSettings &settings)
     noteRequest(Family::Mp3, ok);
 }
 
-Mp3EncoderSettings AudioFile::Mp3Encoder() const
-{
+Mp3EncoderSettings AudioFile::Mp3Encoder() const {
     return m_formats->mp3.encoder;
 }
 
-int AudioFile::Mp3Channels() const
-{
+int AudioFile::Mp3Channels() const {
     return m_formats->mp3.channels;
 }
 
 // --- Ogg Vorbis -----------------------------------------------------------------------------
 
-void AudioFile::SetOggFormat(int rate, int channels, int nominal, int minimum, int maximum, int quality)
-{
+void AudioFile::SetOggFormat(int rate, int channels, int nominal, int minimum, int maximum,
+                             int quality) {
     OggFormat f;
     f.rate = rate >= 8000 && rate <= 192000 ? rate : kDefaultRate;
     f.channels = channelsOr(channels);
@@ -469,14 +460,12 @@ void AudioFile::SetOggFormat(int rate, int channels, int nominal, int minimum, i
 
 // --- telephony --------------------------------------------------------------------------------
 
-void AudioFile::SetVoxFormat(int rate)
-{
+void AudioFile::SetVoxFormat(int rate) {
     m_formats->vox.rate = rateOr(rate, kDefaultRate);
     noteRequest(Family::Vox, true);
 }
 
-void AudioFile::SetRawFormat(int coding, int rate, int channels, int /*bits*/)
-{
+void AudioFile::SetRawFormat(int coding, int rate, int channels, int /*bits*/) {
     RawFormat &f = m_formats->raw;
     f.coding = coding == RawALaw || coding == RawMuLaw ? coding : RawPcm16;
     f.rate = rateOr(rate, kDefaultRate);
@@ -484,8 +473,7 @@ void AudioFile::SetRawFormat(int coding, int rate, int channels, int /*bits*/)
     noteRequest(Family::Raw, true);
 }
 
-void AudioFile::SetG726Format(int rate, int bits)
-{
+void AudioFile::SetG726Format(int rate, int bits) {
     G726Format &f = m_formats->g726;
     f.rate = rateOr(rate, kDefaultRate);
     f.bits = bits >= 2 && bits <= 5 ? bits : 4;
@@ -494,31 +482,27 @@ void AudioFile::SetG726Format(int rate, int bits)
 
 // --- WMA ------------------------------------------------------------------------------------
 
-void AudioFile::SetWmaProfile(int profile)
-{
+void AudioFile::SetWmaProfile(int profile) {
     const bool ok = profile >= 1 && profile <= WmaProfiles().size();
     if (ok)
         m_formats->wmaProfile = profile;
     noteRequest(Family::Wma, ok);
 }
 
-int AudioFile::WmaProfileNumber() const
-{
+int AudioFile::WmaProfileNumber() const {
     return m_formats->wmaProfile;
 }
 
 // --- conversion -----------------------------------------------------------------------------
 
-void AudioFile::SetInputFormat(int rate, int channels)
-{
+void AudioFile::SetInputFormat(int rate, int channels) {
     m_inputRate = rate > 0 && rate <= 768000 ? rate : 0;
     m_inputChannels = channels > 0 && channels <= 64 ? channels : 0;
     if (m_writer)
         m_writer->setInput(m_inputRate, m_inputChannels, m_highQualityResampling);
 }
 
-void AudioFile::SetHighQualityResampling(bool on)
-{
+void AudioFile::SetHighQualityResampling(bool on) {
     m_highQualityResampling = on;
     if (m_writer)
         m_writer->setInput(m_inputRate, m_inputChannels, on);

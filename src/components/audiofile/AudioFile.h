@@ -30,8 +30,8 @@ enum RawCoding { RawPcm16 = 1, RawALaw = 2, RawMuLaw = 3 };
 
 // Answers ChooseWavFormat: gets every format the writer offers and the current one, returns the
 // choice or nothing when the user cancelled. The default shows WavFormatDialog.
-using WavFormatChooser =
-    std::function<std::optional<WavFormat>(const QList<WavFormat> &offered, const WavFormat &current)>;
+using WavFormatChooser = std::function<std::optional<WavFormat>(const QList<WavFormat> &offered,
+                                                                const WavFormat &current)>;
 
 struct WmaProfile {
     int bitrateKbps;
@@ -48,8 +48,7 @@ struct FormatState;
 // Writes recordings and conversions in every output format and decodes audio files.
 // Failures never throw: they show as a negative FileStatus, a false WriteBlock with LastError,
 // or an empty FormatDescription.
-class AudioFile : public QObject
-{
+class AudioFile : public QObject {
     Q_OBJECT
 public:
     explicit AudioFile(QObject *parent = nullptr);

@@ -71,8 +71,7 @@ QString channelText(int channels);
 
 // Writers ---------------------------------------------------------------------------------
 // Takes interleaved 16-bit frames in its output format.
-class Writer
-{
+class Writer {
 public:
     virtual ~Writer();
     virtual bool open(const QString &path, QString *error) = 0;
@@ -113,8 +112,7 @@ std::unique_ptr<Writer> makeG726Writer(const G726Format &f);
 std::unique_ptr<Writer> makeWmaWriter(int profile);
 
 // Readers ---------------------------------------------------------------------------------
-class Reader
-{
+class Reader {
 public:
     virtual ~Reader();
     // Reads up to maxFrames interleaved frames; returns the count (0 at the end).
@@ -147,7 +145,8 @@ QString systemError();
 
 namespace pelvanto::audiofile_detail {
 // G.726 codes without a header (from other programs), read with the given settings.
-std::unique_ptr<Reader> openHeaderlessG726Reader(const QString &path, const G726Format &f, QString *error);
+std::unique_ptr<Reader> openHeaderlessG726Reader(const QString &path, const G726Format &f,
+                                                 QString *error);
 } // namespace pelvanto::audiofile_detail
 
 namespace pelvanto::audiofile_detail {

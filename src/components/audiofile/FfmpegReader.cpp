@@ -27,18 +27,18 @@ constexpr int kMaxBarrenPackets = 20000;
 // Frames without a time stamp dropped after a seek before the landing point is trusted.
 constexpr int kMaxFramesWithoutPts = 64;
 
-int interruptCheck(void *opaque)
-{
+int interruptCheck(void *opaque) {
     const auto *timer = static_cast<const QElapsedTimer *>(opaque);
     return timer->isValid() && timer->elapsed() > kCallBudgetMs ? 1 : 0;
 }
 
-QString codecDescription(const AVCodecParameters *par, const AVFormatContext *fmt)
-{
+QString codecDescription(const AVCodecParameters *par, const AVFormatContext *fmt) {
     const AVCodecDescriptor *desc = avcodec_descriptor_get(par->codec_id);
-    QString codec = desc != nullptr && desc->long_name != nullptr ? QString::fromUtf8(desc->long_name)
-                                                                   : QStringLiteral("unknown codec");
-    QString text = QStringLiteral("%1 %2").arg(QString::fromUtf8(fmt->iformat->name).toUpper(), codec);
+    QString codec = desc != nullptr && desc->long_name != nullptr
+                        ? QString::fromUtf8(desc->long_name)
+                        : QStringLiteral("unknown codec");
+    QString text =
+        QStringLiteral("%1 %2").arg(QString::fromUtf8(fmt->iformat->name).toUpper(), codec);
     if (par->bit_rate > 0)
         text += QStringLiteral(", %1 kbit/s").arg(par->bit_rate / 1000);
     else if (fmt->bit_rate > 0)
@@ -50,8 +50,7 @@ QString codecDescription(const AVCodecParameters *par, const AVFormatContext *fm
 
 // The encoder delay and padding of an MP3 with a LAME (or FFmpeg) info tag: the decoder drops
 // them, so the length the stream header gives is that much too long.
-qint64 mp3GaplessTrim(const QString &path)
-{
+qint64 mp3GaplessTrim(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
@@ -59,7 +58,8 @@ qint64 mp3GaplessTrim(const QString &path)
     qint64 start = 0;
     if (head.size() == 10 && head.startsWith("ID3")) {
         const auto *h = reinterpret_cast<const uchar *>(head.constData());
-        start = 10 + ((h[6] & 0x7f) << 21 | (h[7] & 0x7f) << 14 | (h[8] & 0x7f) << 7 | (h[9] & 0x7f));
+        start =
+            10 + ((h[6] & 0x7f) << 21 | (h[7] & 0x7f) << 14 | (h[8] & 0x7f) << 7 | (h[9] & 0x7f));
     }
     if (!file.seek(start))
         return 0;
@@ -95,11 +95,9 @@ qint64 mp3GaplessTrim(const QString &path)
     return delay + padding;
 }
 
-class FfmpegReader : public Reader
-{
+class FfmpegReader : public Reader {
 public:
-    ~FfmpegReader() override
-    {
+    ~FfmpegReader() override {
         av_frame_free(&m_frame);
         av_packet_free(&m_packet);
         swr_free(&m_swr);
@@ -107,8 +105,8 @@ public:
         avformat_close_input(&m_fmt);
     }
 
-    bool open(const QString &path, const AVInputFormat *forced, AVDictionary **options, QString *error)
-    {
+    bool open(const QString &path, const AVInputFormat *forced, AVDictionary **options,
+              QString *error) {
         m_timer.start();
         m_fmt = avformat_alloc_context();
         if (m_fmt == nullptr) {
@@ -148,7 +146,8 @@ public:
             return false;
         }
         const int channels = m_ctx->ch_layout.nb_channels;
-        if (m_ctx->sample_rate < 1000 || m_ctx->sample_rate > 768000 || channels < 1 || channels > 64) {
+        if (m_ctx->sample_rate < 1000 || m_ctx->sample_rate > 768000 || channels < 1 ||
+            channels > 64) {
             *error = QStringLiteral("implausible sample rate or channel count");
             return false;
         }
@@ -163,12 +162,12 @@ public:
         if (m_ctx->codec_id == AV_CODEC_ID_MP3 && m_length > 0)
             m_length = qMax<qint64>(0, m_length - mp3GaplessTrim(path));
         QString text = codecDescription(m_stream->codecpar, m_fmt);
-        m_description = QStringLiteral("%1, %2 Hz, %3").arg(text).arg(m_rate).arg(channelText(m_channels));
+        m_description =
+            QStringLiteral("%1, %2 Hz, %3").arg(text).arg(m_rate).arg(channelText(m_channels));
         return true;
     }
 
-    qint64 read(qint16 *out, qint64 maxFrames) override
-    {
+    qint64 read(qint16 *out, qint64 maxFrames) override {
         m_timer.start();
         qint64 done = 0;
         while (done < maxFrames) {
@@ -190,8 +189,7 @@ public:
         return done;
     }
 
-    qint64 seek(qint64 frame) override
-    {
+    qint64 seek(qint64 frame) override {
         m_timer.start();
         if (frame < 0)
             frame = 0;
@@ -244,8 +242,7 @@ public:
     }
 
 private:
-    qint64 streamLength() const
-    {
+    qint64 streamLength() const {
         if (m_stream->duration != AV_NOPTS_VALUE && m_stream->duration > 0)
             return av_rescale_q(m_stream->duration, m_stream->time_base, AVRational{1, m_rate});
         if (m_fmt->duration != AV_NOPTS_VALUE && m_fmt->duration > 0)
@@ -253,8 +250,7 @@ private:
         return 0;
     }
 
-    bool ensureConverter()
-    {
+    bool ensureConverter() {
         if (m_swr != nullptr && m_frame->sample_rate == m_swrRate &&
             m_frame->format == m_swrFormat &&
             av_channel_layout_compare(&m_frame->ch_layout, &m_swrLayout) == 0)
@@ -285,8 +281,7 @@ private:
     }
 
     // Converts m_frame into m_pending; false when the frame is unusable.
-    bool takeFrame()
-    {
+    bool takeFrame() {
         if (m_frame->nb_samples <= 0 || m_frame->sample_rate <= 0 ||
             m_frame->ch_layout.nb_channels < 1 || !ensureConverter())
             return false;
@@ -300,7 +295,8 @@ private:
                 qint64 rel = pts;
                 if (m_stream->start_time != AV_NOPTS_VALUE)
                     rel -= m_stream->start_time;
-                m_position = qMax<qint64>(0, av_rescale_q(rel, m_stream->time_base, AVRational{1, m_rate}));
+                m_position =
+                    qMax<qint64>(0, av_rescale_q(rel, m_stream->time_base, AVRational{1, m_rate}));
             }
             m_needPosition = false;
             m_framesWithoutPts = 0;
@@ -310,17 +306,16 @@ private:
             return false;
         m_pending.resize(static_cast<qsizetype>(capacity) * m_channels);
         auto *out = reinterpret_cast<uint8_t *>(m_pending.data());
-        const int got = swr_convert(m_swr, &out, capacity,
-                                    const_cast<const uint8_t **>(m_frame->extended_data),
-                                    m_frame->nb_samples);
+        const int got =
+            swr_convert(m_swr, &out, capacity, const_cast<const uint8_t **>(m_frame->extended_data),
+                        m_frame->nb_samples);
         m_pending.resize(got > 0 ? static_cast<qsizetype>(got) * m_channels : 0);
         m_pendingAt = 0;
         return true;
     }
 
     // Decodes until some samples are pending; false at the end of the stream.
-    bool decodeMore()
-    {
+    bool decodeMore() {
         int barren = 0;
         while (!m_eof || m_draining) {
             const int rc = avcodec_receive_frame(m_ctx, m_frame);
@@ -384,16 +379,15 @@ private:
 
 } // namespace
 
-std::unique_ptr<Reader> openFfmpegReader(const QString &path, QString *error)
-{
+std::unique_ptr<Reader> openFfmpegReader(const QString &path, QString *error) {
     auto reader = std::make_unique<FfmpegReader>();
     if (reader->open(path, nullptr, nullptr, error))
         return reader;
     return nullptr;
 }
 
-std::unique_ptr<Reader> openHeaderlessG726Reader(const QString &path, const G726Format &f, QString *error)
-{
+std::unique_ptr<Reader> openHeaderlessG726Reader(const QString &path, const G726Format &f,
+                                                 QString *error) {
     const AVInputFormat *format = av_find_input_format("g726");
     if (format == nullptr) {
         *error = QStringLiteral("no headerless G.726 reader available");

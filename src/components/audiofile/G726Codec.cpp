@@ -18,19 +18,16 @@ namespace {
 
 constexpr int kHeaderSize = 46; // RIFF(12) + fmt chunk(8 + 18) + data chunk header(8)
 
-void put16(unsigned char *p, unsigned v)
-{
+void put16(unsigned char *p, unsigned v) {
     p[0] = static_cast<unsigned char>(v & 0xff);
     p[1] = static_cast<unsigned char>((v >> 8) & 0xff);
 }
-void put32(unsigned char *p, quint32 v)
-{
+void put32(unsigned char *p, quint32 v) {
     put16(p, v & 0xffff);
     put16(p + 2, v >> 16);
 }
 
-bool writeAll(int fd, const unsigned char *data, size_t size)
-{
+bool writeAll(int fd, const unsigned char *data, size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
         if (n < 0) {
@@ -44,26 +41,24 @@ bool writeAll(int fd, const unsigned char *data, size_t size)
     return true;
 }
 
-class G726Writer : public Writer
-{
+class G726Writer : public Writer {
 public:
     explicit G726Writer(const G726Format &f) : Writer(f.rate, 1), m_format(f) {}
-    ~G726Writer() override
-    {
+    ~G726Writer() override {
         if (m_state != nullptr)
             g726_free(m_state);
         if (m_fd >= 0)
             ::close(m_fd);
     }
 
-    bool open(const QString &path, QString *error) override
-    {
+    bool open(const QString &path, QString *error) override {
         m_state = g726_init(nullptr, m_format.bits * 8000, G726_ENCODING_LINEAR, G726_PACKING_LEFT);
         if (m_state == nullptr) {
             *error = QStringLiteral("the G.726 encoder refuses these settings");
             return false;
         }
-        m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                      0666);
         if (m_fd < 0) {
             *error = systemError();
             return false;
@@ -71,8 +66,7 @@ public:
         return updateHeader(error);
     }
 
-    bool write(const qint16 *frames, qint64 count, QString *error) override
-    {
+    bool write(const qint16 *frames, qint64 count, QString *error) override {
         // Eight samples make a whole number of bytes at every code size: keep the rest for later
         // so that each data chunk ends on a code boundary.
         m_held.append(QVector<qint16>(frames, frames + count));
@@ -85,8 +79,7 @@ public:
         return updateHeader(error);
     }
 
-    bool close(QString *error) override
-    {
+    bool close(QString *error) override {
         if (m_fd < 0)
             return true;
         bool ok = true;
@@ -107,10 +100,10 @@ public:
     QString description() const override { return describeG726(m_format); }
 
 private:
-    bool encode(const qint16 *samples, int count, QString *error)
-    {
+    bool encode(const qint16 *samples, int count, QString *error) {
         m_out.resize(static_cast<qsizetype>(count) * m_format.bits / 8 + 8);
-        const int bytes = g726_encode(m_state, reinterpret_cast<uint8_t *>(m_out.data()), samples, count);
+        const int bytes =
+            g726_encode(m_state, reinterpret_cast<uint8_t *>(m_out.data()), samples, count);
         if (bytes < 0 || !writeAll(m_fd, reinterpret_cast<const unsigned char *>(m_out.constData()),
                                    static_cast<size_t>(bytes))) {
             *error = systemError();
@@ -124,8 +117,7 @@ private:
         return true;
     }
 
-    bool updateHeader(QString *error)
-    {
+    bool updateHeader(QString *error) {
         std::array<unsigned char, kHeaderSize> h{};
         const int rate = m_format.rate;
         const int bits = m_format.bits;
@@ -164,8 +156,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<Writer> makeG726Writer(const G726Format &f)
-{
+std::unique_ptr<Writer> makeG726Writer(const G726Format &f) {
     return std::make_unique<G726Writer>(f);
 }
 

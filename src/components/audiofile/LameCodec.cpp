@@ -10,11 +10,17 @@
 
 namespace pelvanto::audiofile_detail {
 
-bool mp3RateValid(int rate)
-{
+bool mp3RateValid(int rate) {
     switch (rate) {
-    case 8000: case 11025: case 12000: case 16000: case 22050:
-    case 24000: case 32000: case 44100: case 48000:
+    case 8000:
+    case 11025:
+    case 12000:
+    case 16000:
+    case 22050:
+    case 24000:
+    case 32000:
+    case 44100:
+    case 48000:
         return true;
     default:
         return false;
@@ -28,21 +34,25 @@ struct LameDeleter {
 };
 using LamePtr = std::unique_ptr<lame_global_flags, LameDeleter>;
 
-vbr_mode vbrModeOf(int mode)
-{
+vbr_mode vbrModeOf(int mode) {
     switch (mode) {
-    case 0: return vbr_default;
-    case 1: return vbr_rh;
-    case 2: return vbr_mt;
-    case 3: return vbr_mtrh;
-    case 4: return vbr_abr;
-    default: return vbr_off;
+    case 0:
+        return vbr_default;
+    case 1:
+        return vbr_rh;
+    case 2:
+        return vbr_mt;
+    case 3:
+        return vbr_mtrh;
+    case 4:
+        return vbr_abr;
+    default:
+        return vbr_off;
     }
 }
 
 // Returns a configured encoder after lame_init_params, or null when LAME refuses.
-LamePtr configure(const Mp3Format &f)
-{
+LamePtr configure(const Mp3Format &f) {
     LamePtr gf(lame_init());
     if (!gf)
         return gf;
@@ -55,13 +65,19 @@ LamePtr configure(const Mp3Format &f)
         lame_set_mode(g, MONO);
     } else {
         switch (e.ChannelMode()) {
-        case 1: lame_set_mode(g, STEREO); break;
+        case 1:
+            lame_set_mode(g, STEREO);
+            break;
         case 3:
             lame_set_mode(g, JOINT_STEREO);
             lame_set_force_ms(g, 1);
             break;
-        case 4: lame_set_mode(g, DUAL_CHANNEL); break;
-        default: lame_set_mode(g, JOINT_STEREO); break;
+        case 4:
+            lame_set_mode(g, DUAL_CHANNEL);
+            break;
+        default:
+            lame_set_mode(g, JOINT_STEREO);
+            break;
         }
     }
     lame_set_quality(g, 9 - qBound(0, static_cast<int>(e.EncoderQuality()), 9));
@@ -97,10 +113,17 @@ LamePtr configure(const Mp3Format &f)
     if (e.IsoCompliance())
         lame_set_strict_ISO(g, MDB_STRICT_ISO);
     switch (e.AthControl()) {
-    case 1: lame_set_ATHonly(g, 1); break;
-    case 2: lame_set_noATH(g, 1); break;
-    case 3: lame_set_ATHshort(g, 1); break;
-    default: break;
+    case 1:
+        lame_set_ATHonly(g, 1);
+        break;
+    case 2:
+        lame_set_noATH(g, 1);
+        break;
+    case 3:
+        lame_set_ATHshort(g, 1);
+        break;
+    default:
+        break;
     }
     // Header emphasis codes: 1 is 50/15 µs, 3 is CCITT J.17.
     if (e.Deemphasis() == 1)
@@ -122,22 +145,23 @@ LamePtr configure(const Mp3Format &f)
     return gf;
 }
 
-QString modeText(lame_global_flags *g)
-{
+QString modeText(lame_global_flags *g) {
     if (lame_get_num_channels(g) == 1 || lame_get_mode(g) == MONO)
         return QStringLiteral("mono");
     switch (lame_get_mode(g)) {
-    case STEREO: return QStringLiteral("stereo");
+    case STEREO:
+        return QStringLiteral("stereo");
     case JOINT_STEREO:
         return lame_get_force_ms(g) != 0 ? QStringLiteral("forced joint stereo")
                                          : QStringLiteral("joint stereo");
-    case DUAL_CHANNEL: return QStringLiteral("dual channel");
-    default: return QStringLiteral("stereo");
+    case DUAL_CHANNEL:
+        return QStringLiteral("dual channel");
+    default:
+        return QStringLiteral("stereo");
     }
 }
 
-QString describeConfigured(lame_global_flags *g)
-{
+QString describeConfigured(lame_global_flags *g) {
     QString rate;
     switch (lame_get_VBR(g)) {
     case vbr_off:
@@ -153,21 +177,21 @@ QString describeConfigured(lame_global_flags *g)
                    .arg(lame_get_VBR_max_bitrate_kbps(g));
         break;
     }
-    return QStringLiteral("MP3 %1, %2 Hz, %3").arg(rate).arg(lame_get_out_samplerate(g)).arg(modeText(g));
+    return QStringLiteral("MP3 %1, %2 Hz, %3")
+        .arg(rate)
+        .arg(lame_get_out_samplerate(g))
+        .arg(modeText(g));
 }
 
-class LameWriter : public Writer
-{
+class LameWriter : public Writer {
 public:
     explicit LameWriter(const Mp3Format &f) : Writer(f.rate, f.channels), m_format(f) {}
-    ~LameWriter() override
-    {
+    ~LameWriter() override {
         if (m_file != nullptr)
             std::fclose(m_file);
     }
 
-    bool open(const QString &path, QString *error) override
-    {
+    bool open(const QString &path, QString *error) override {
         m_lame = configure(m_format);
         if (!m_lame) {
             *error = QStringLiteral("the MP3 encoder refuses these settings");
@@ -182,8 +206,7 @@ public:
         return true;
     }
 
-    bool write(const qint16 *frames, qint64 count, QString *error) override
-    {
+    bool write(const qint16 *frames, qint64 count, QString *error) override {
         // Worst case of LAME's output for n samples is 1.25 n + 7200 bytes.
         constexpr qint64 kChunk = 65536;
         for (qint64 done = 0; done < count;) {
@@ -193,10 +216,11 @@ public:
             int bytes = 0;
             const qint16 *in = frames + done * m_channels;
             if (m_channels == 1) {
-                bytes = lame_encode_buffer(m_lame.get(), in, in, n, out, static_cast<int>(m_out.size()));
+                bytes = lame_encode_buffer(m_lame.get(), in, in, n, out,
+                                           static_cast<int>(m_out.size()));
             } else {
-                bytes = lame_encode_buffer_interleaved(m_lame.get(), const_cast<short *>(in), n, out,
-                                                       static_cast<int>(m_out.size()));
+                bytes = lame_encode_buffer_interleaved(m_lame.get(), const_cast<short *>(in), n,
+                                                       out, static_cast<int>(m_out.size()));
             }
             if (bytes < 0) {
                 *error = QStringLiteral("MP3 encoder error %1").arg(bytes);
@@ -213,8 +237,7 @@ public:
         return true;
     }
 
-    bool close(QString *error) override
-    {
+    bool close(QString *error) override {
         if (m_file == nullptr)
             return true;
         bool ok = true;
@@ -246,8 +269,7 @@ public:
     QString description() const override { return m_description; }
 
 private:
-    bool put(const unsigned char *data, int bytes, QString *error)
-    {
+    bool put(const unsigned char *data, int bytes, QString *error) {
         if (bytes > 0 && std::fwrite(data, 1, static_cast<size_t>(bytes), m_file) !=
                              static_cast<size_t>(bytes)) {
             *error = systemError();
@@ -265,16 +287,14 @@ private:
 
 } // namespace
 
-QString describeMp3(const Mp3Format &f)
-{
+QString describeMp3(const Mp3Format &f) {
     const LamePtr gf = configure(f);
     if (!gf)
         return {};
     return describeConfigured(gf.get());
 }
 
-std::unique_ptr<Writer> makeMp3Writer(const Mp3Format &f)
-{
+std::unique_ptr<Writer> makeMp3Writer(const Mp3Format &f) {
     return std::make_unique<LameWriter>(f);
 }
 

@@ -16,8 +16,7 @@ Mp3EncoderSettings::Mp3EncoderSettings()
       m_writeVbrHeader(true), m_strictMinBitrate(false), m_crcChecksums(false),
       m_allowDiffBlockTypes(false), m_bitReservoir(true), m_shortBlocks(true),
       m_isoCompliance(false), m_athControl(0), m_deemphasis(0), m_highpassFreq(-1),
-      m_highpassWidth(0), m_lowpassFreq(-1), m_lowpassWidth(0)
-{
+      m_highpassWidth(0), m_lowpassFreq(-1), m_lowpassWidth(0) {
     lame_global_flags *gf = lame_init();
     if (gf == nullptr)
         return;

@@ -7,8 +7,7 @@ namespace pelvanto {
 // Encoder parameters of the MP3 writer. A new object starts with LAME's own defaults;
 // the options window edits one property per control and hands the object to
 // AudioFile::SetMp3Encoder.
-class Mp3EncoderSettings
-{
+class Mp3EncoderSettings {
 public:
     Mp3EncoderSettings();
 

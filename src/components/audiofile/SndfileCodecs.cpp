@@ -17,25 +17,32 @@ namespace pelvanto::audiofile_detail {
 
 namespace {
 
-int wavSubtype(WavCodec c)
-{
+int wavSubtype(WavCodec c) {
     switch (c) {
-    case WavCodec::Pcm8: return SF_FORMAT_PCM_U8;
-    case WavCodec::Pcm16: return SF_FORMAT_PCM_16;
-    case WavCodec::Pcm24: return SF_FORMAT_PCM_24;
-    case WavCodec::Float32: return SF_FORMAT_FLOAT;
-    case WavCodec::ImaAdpcm: return SF_FORMAT_IMA_ADPCM;
-    case WavCodec::MsAdpcm: return SF_FORMAT_MS_ADPCM;
-    case WavCodec::Gsm610: return SF_FORMAT_GSM610;
-    case WavCodec::ALaw: return SF_FORMAT_ALAW;
-    case WavCodec::MuLaw: return SF_FORMAT_ULAW;
+    case WavCodec::Pcm8:
+        return SF_FORMAT_PCM_U8;
+    case WavCodec::Pcm16:
+        return SF_FORMAT_PCM_16;
+    case WavCodec::Pcm24:
+        return SF_FORMAT_PCM_24;
+    case WavCodec::Float32:
+        return SF_FORMAT_FLOAT;
+    case WavCodec::ImaAdpcm:
+        return SF_FORMAT_IMA_ADPCM;
+    case WavCodec::MsAdpcm:
+        return SF_FORMAT_MS_ADPCM;
+    case WavCodec::Gsm610:
+        return SF_FORMAT_GSM610;
+    case WavCodec::ALaw:
+        return SF_FORMAT_ALAW;
+    case WavCodec::MuLaw:
+        return SF_FORMAT_ULAW;
     }
     return SF_FORMAT_PCM_16;
 }
 
 // Codecs that RF64 can hold; the others stop at the 4 GiB limit of plain WAV.
-bool rf64Capable(WavCodec c)
-{
+bool rf64Capable(WavCodec c) {
     return c == WavCodec::Pcm8 || c == WavCodec::Pcm16 || c == WavCodec::Pcm24 ||
            c == WavCodec::Float32 || c == WavCodec::ALaw || c == WavCodec::MuLaw;
 }
@@ -46,21 +53,19 @@ struct FdIo {
     int fd = -1;
     int error = 0;
 
-    static sf_count_t length(void *user)
-    {
+    static sf_count_t length(void *user) {
         struct stat st {};
         return ::fstat(static_cast<FdIo *>(user)->fd, &st) == 0 ? st.st_size : -1;
     }
-    static sf_count_t seek(sf_count_t offset, int whence, void *user)
-    {
+    static sf_count_t seek(sf_count_t offset, int whence, void *user) {
         return ::lseek(static_cast<FdIo *>(user)->fd, offset, whence);
     }
-    static sf_count_t read(void *ptr, sf_count_t count, void *user)
-    {
+    static sf_count_t read(void *ptr, sf_count_t count, void *user) {
         auto *io = static_cast<FdIo *>(user);
         sf_count_t done = 0;
         while (done < count) {
-            const ssize_t n = ::read(io->fd, static_cast<char *>(ptr) + done, static_cast<size_t>(count - done));
+            const ssize_t n =
+                ::read(io->fd, static_cast<char *>(ptr) + done, static_cast<size_t>(count - done));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
@@ -69,12 +74,12 @@ struct FdIo {
         }
         return done;
     }
-    static sf_count_t write(const void *ptr, sf_count_t count, void *user)
-    {
+    static sf_count_t write(const void *ptr, sf_count_t count, void *user) {
         auto *io = static_cast<FdIo *>(user);
         sf_count_t done = 0;
         while (done < count) {
-            const ssize_t n = ::write(io->fd, static_cast<const char *>(ptr) + done, static_cast<size_t>(count - done));
+            const ssize_t n = ::write(io->fd, static_cast<const char *>(ptr) + done,
+                                      static_cast<size_t>(count - done));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0) {
@@ -86,31 +91,25 @@ struct FdIo {
         }
         return done;
     }
-    static sf_count_t tell(void *user)
-    {
+    static sf_count_t tell(void *user) {
         return ::lseek(static_cast<FdIo *>(user)->fd, 0, SEEK_CUR);
     }
 };
 
-class SndfileWriter : public Writer
-{
+class SndfileWriter : public Writer {
 public:
     SndfileWriter(int rate, int channels, int format, QString description, bool rf64,
                   int frameMultiple)
         : Writer(rate, channels), m_format(format), m_description(std::move(description)),
-          m_rf64(rf64), m_frameMultiple(frameMultiple)
-    {
-    }
-    ~SndfileWriter() override
-    {
+          m_rf64(rf64), m_frameMultiple(frameMultiple) {}
+    ~SndfileWriter() override {
         if (m_file != nullptr)
             sf_close(m_file);
         if (m_io.fd >= 0)
             ::close(m_io.fd);
     }
 
-    bool open(const QString &path, QString *error) override
-    {
+    bool open(const QString &path, QString *error) override {
         SF_INFO info{};
         info.samplerate = m_rate;
         info.channels = m_channels;
@@ -119,7 +118,8 @@ public:
             *error = QStringLiteral("format not supported by the WAV writer");
             return false;
         }
-        m_io.fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        m_io.fd = ::open(QFile::encodeName(path).constData(),
+                         O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (m_io.fd < 0) {
             *error = systemError();
             return false;
@@ -141,8 +141,7 @@ public:
         return true;
     }
 
-    bool write(const qint16 *frames, qint64 count, QString *error) override
-    {
+    bool write(const qint16 *frames, qint64 count, QString *error) override {
         if (m_file == nullptr) {
             *error = QStringLiteral("file is not open");
             return false;
@@ -178,8 +177,7 @@ public:
         return true;
     }
 
-    bool close(QString *error) override
-    {
+    bool close(QString *error) override {
         if (m_file == nullptr) {
             if (m_io.fd >= 0)
                 ::close(m_io.fd);
@@ -223,8 +221,7 @@ public:
     void setSizeLimit(qint64 bytes) { m_sizeLimit = bytes; }
 
 private:
-    bool fixFactChunk(QString *error)
-    {
+    bool fixFactChunk(QString *error) {
         QFile file(m_path);
         if (!file.open(QIODevice::ReadWrite)) {
             *error = file.errorString();
@@ -240,7 +237,8 @@ private:
             if (id == "fact" && size >= 4) {
                 uchar count[4];
                 qToLittleEndian<quint32>(static_cast<quint32>(m_samplesIn), count);
-                if (!file.seek(at + 8) || file.write(reinterpret_cast<const char *>(count), 4) != 4) {
+                if (!file.seek(at + 8) ||
+                    file.write(reinterpret_cast<const char *>(count), 4) != 4) {
                     *error = file.errorString();
                     return false;
                 }
@@ -265,16 +263,15 @@ private:
     QString m_path;
 };
 
-class SndfileReader : public Reader
-{
+class SndfileReader : public Reader {
 public:
-    ~SndfileReader() override
-    {
+    ~SndfileReader() override {
         if (m_file != nullptr)
             sf_close(m_file);
     }
-    bool open(const QString &path, SF_INFO info, QString description, QString *error)
-    {
+    bool open(const QString &path, SF_INFO info, QString description, QString *error) {
+        m_path = path;
+        m_info = info;
         m_file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
         if (m_file == nullptr) {
             *error = QString::fromLocal8Bit(sf_strerror(nullptr));
@@ -286,25 +283,53 @@ public:
         m_description = std::move(description);
         return true;
     }
-    qint64 read(qint16 *out, qint64 maxFrames) override
-    {
+    qint64 read(qint16 *out, qint64 maxFrames) override {
+        if (m_file == nullptr)
+            return 0;
         const sf_count_t got = sf_readf_short(m_file, out, maxFrames);
+        if (got > 0)
+            m_position += got;
         return got > 0 ? got : 0;
     }
-    qint64 seek(qint64 frame) override
-    {
-        const sf_count_t at = sf_seek(m_file, qBound<qint64>(0, frame, m_length), SEEK_SET);
-        return at < 0 ? 0 : at;
+    qint64 seek(qint64 frame) override {
+        frame = qBound<qint64>(0, frame, m_length);
+        if (m_file == nullptr)
+            return 0;
+        const sf_count_t at = sf_seek(m_file, frame, SEEK_SET);
+        if (at >= 0) {
+            m_position = at;
+            return at;
+        }
+        // ADPCM without a seek of its own (VOX): decode from the start up to the frame.
+        if (frame < m_position) {
+            sf_close(m_file);
+            SF_INFO info = m_info;
+            m_file = sf_open(QFile::encodeName(m_path).constData(), SFM_READ, &info);
+            m_position = 0;
+            if (m_file == nullptr)
+                return 0;
+        }
+        QVector<qint16> scratch(8192 * m_channels);
+        while (m_position < frame) {
+            const sf_count_t got =
+                sf_readf_short(m_file, scratch.data(), qMin<qint64>(8192, frame - m_position));
+            if (got <= 0)
+                break;
+            m_position += got;
+        }
+        return m_position;
     }
 
 private:
     SNDFILE *m_file = nullptr;
+    QString m_path;
+    SF_INFO m_info{};
+    qint64 m_position = 0;
 };
 
 } // namespace
 
-std::unique_ptr<Writer> makeWavWriter(const WavFormat &f)
-{
+std::unique_ptr<Writer> makeWavWriter(const WavFormat &f) {
     const bool rf64 = rf64Capable(f.codec);
     auto w = std::make_unique<SndfileWriter>(
         f.rate, f.channels, (rf64 ? SF_FORMAT_RF64 : SF_FORMAT_WAV) | wavSubtype(f.codec),
@@ -314,15 +339,13 @@ std::unique_ptr<Writer> makeWavWriter(const WavFormat &f)
     return w;
 }
 
-std::unique_ptr<Writer> makeVoxWriter(const VoxFormat &f)
-{
+std::unique_ptr<Writer> makeVoxWriter(const VoxFormat &f) {
     // OKI ADPCM packs two samples per byte: whole bytes only.
     return std::make_unique<SndfileWriter>(f.rate, 1, SF_FORMAT_RAW | SF_FORMAT_VOX_ADPCM,
                                            describeVox(f), false, 2);
 }
 
-static int rawSubtype(int coding)
-{
+static int rawSubtype(int coding) {
     if (coding == RawALaw)
         return SF_FORMAT_ALAW;
     if (coding == RawMuLaw)
@@ -330,14 +353,12 @@ static int rawSubtype(int coding)
     return SF_FORMAT_PCM_16 | SF_ENDIAN_LITTLE;
 }
 
-std::unique_ptr<Writer> makeRawWriter(const RawFormat &f)
-{
+std::unique_ptr<Writer> makeRawWriter(const RawFormat &f) {
     return std::make_unique<SndfileWriter>(f.rate, f.channels, SF_FORMAT_RAW | rawSubtype(f.coding),
                                            describeRaw(f), false, 1);
 }
 
-std::unique_ptr<Reader> openVoxReader(const QString &path, const VoxFormat &f, QString *error)
-{
+std::unique_ptr<Reader> openVoxReader(const QString &path, const VoxFormat &f, QString *error) {
     SF_INFO info{};
     info.samplerate = f.rate;
     info.channels = 1;
@@ -348,8 +369,7 @@ std::unique_ptr<Reader> openVoxReader(const QString &path, const VoxFormat &f, Q
     return r;
 }
 
-std::unique_ptr<Reader> openRawReader(const QString &path, const RawFormat &f, QString *error)
-{
+std::unique_ptr<Reader> openRawReader(const QString &path, const RawFormat &f, QString *error) {
     SF_INFO info{};
     info.samplerate = f.rate;
     info.channels = f.channels;
@@ -360,8 +380,7 @@ std::unique_ptr<Reader> openRawReader(const QString &path, const RawFormat &f, Q
     return r;
 }
 
-std::optional<WavFormat> wavFormatOfFile(const QString &path, QString *error)
-{
+std::optional<WavFormat> wavFormatOfFile(const QString &path, QString *error) {
     SF_INFO info{};
     SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
     if (file == nullptr) {
@@ -378,15 +397,33 @@ std::optional<WavFormat> wavFormatOfFile(const QString &path, QString *error)
     f.rate = info.samplerate;
     f.channels = info.channels;
     switch (info.format & SF_FORMAT_SUBMASK) {
-    case SF_FORMAT_PCM_U8: f.codec = WavCodec::Pcm8; break;
-    case SF_FORMAT_PCM_16: f.codec = WavCodec::Pcm16; break;
-    case SF_FORMAT_PCM_24: f.codec = WavCodec::Pcm24; break;
-    case SF_FORMAT_FLOAT: f.codec = WavCodec::Float32; break;
-    case SF_FORMAT_IMA_ADPCM: f.codec = WavCodec::ImaAdpcm; break;
-    case SF_FORMAT_MS_ADPCM: f.codec = WavCodec::MsAdpcm; break;
-    case SF_FORMAT_GSM610: f.codec = WavCodec::Gsm610; break;
-    case SF_FORMAT_ALAW: f.codec = WavCodec::ALaw; break;
-    case SF_FORMAT_ULAW: f.codec = WavCodec::MuLaw; break;
+    case SF_FORMAT_PCM_U8:
+        f.codec = WavCodec::Pcm8;
+        break;
+    case SF_FORMAT_PCM_16:
+        f.codec = WavCodec::Pcm16;
+        break;
+    case SF_FORMAT_PCM_24:
+        f.codec = WavCodec::Pcm24;
+        break;
+    case SF_FORMAT_FLOAT:
+        f.codec = WavCodec::Float32;
+        break;
+    case SF_FORMAT_IMA_ADPCM:
+        f.codec = WavCodec::ImaAdpcm;
+        break;
+    case SF_FORMAT_MS_ADPCM:
+        f.codec = WavCodec::MsAdpcm;
+        break;
+    case SF_FORMAT_GSM610:
+        f.codec = WavCodec::Gsm610;
+        break;
+    case SF_FORMAT_ALAW:
+        f.codec = WavCodec::ALaw;
+        break;
+    case SF_FORMAT_ULAW:
+        f.codec = WavCodec::MuLaw;
+        break;
     default:
         *error = QStringLiteral("the WAV codec of this file cannot be written");
         return std::nullopt;

@@ -12,8 +12,7 @@ namespace pelvanto::audiofile_detail {
 
 namespace {
 
-int initEncoder(vorbis_info *vi, const OggFormat &f)
-{
+int initEncoder(vorbis_info *vi, const OggFormat &f) {
     if (f.quality >= 0)
         return vorbis_encode_init_vbr(vi, f.channels, f.rate, f.quality / 1000.0F);
     const long nominal = f.nominal * 1000L;
@@ -23,19 +22,16 @@ int initEncoder(vorbis_info *vi, const OggFormat &f)
                               nominal, f.minimum > 0 ? f.minimum * 1000L : -1);
 }
 
-class VorbisWriter : public Writer
-{
+class VorbisWriter : public Writer {
 public:
     explicit VorbisWriter(const OggFormat &f) : Writer(f.rate, f.channels), m_format(f) {}
-    ~VorbisWriter() override
-    {
+    ~VorbisWriter() override {
         release();
         if (m_file != nullptr)
             std::fclose(m_file);
     }
 
-    bool open(const QString &path, QString *error) override
-    {
+    bool open(const QString &path, QString *error) override {
         vorbis_info_init(&m_vi);
         m_infoReady = true;
         if (initEncoder(&m_vi, m_format) != 0) {
@@ -64,8 +60,7 @@ public:
         return flushPages(error, true);
     }
 
-    bool write(const qint16 *frames, qint64 count, QString *error) override
-    {
+    bool write(const qint16 *frames, qint64 count, QString *error) override {
         constexpr qint64 kChunk = 8192;
         for (qint64 done = 0; done < count;) {
             const int n = static_cast<int>(qMin(kChunk, count - done));
@@ -83,8 +78,7 @@ public:
         return flushPages(error, true);
     }
 
-    bool close(QString *error) override
-    {
+    bool close(QString *error) override {
         if (m_file == nullptr)
             return true;
         bool ok = true;
@@ -104,8 +98,7 @@ public:
     QString description() const override { return describeOgg(m_format); }
 
 private:
-    bool drain(QString *error, bool force)
-    {
+    bool drain(QString *error, bool force) {
         while (vorbis_analysis_blockout(&m_vd, &m_vb) == 1) {
             vorbis_analysis(&m_vb, nullptr);
             vorbis_bitrate_addblock(&m_vb);
@@ -119,11 +112,11 @@ private:
         return true;
     }
 
-    bool flushPages(QString *error, bool force)
-    {
+    bool flushPages(QString *error, bool force) {
         ogg_page page;
         for (;;) {
-            const int got = force ? ogg_stream_flush(&m_os, &page) : ogg_stream_pageout(&m_os, &page);
+            const int got =
+                force ? ogg_stream_flush(&m_os, &page) : ogg_stream_pageout(&m_os, &page);
             if (got == 0)
                 break;
             if (std::fwrite(page.header, 1, static_cast<size_t>(page.header_len), m_file) !=
@@ -141,8 +134,7 @@ private:
         return true;
     }
 
-    void release()
-    {
+    void release() {
         if (m_streamReady) {
             ogg_stream_clear(&m_os);
             vorbis_block_clear(&m_vb);
@@ -169,8 +161,7 @@ private:
 
 } // namespace
 
-bool oggFormatPossible(const OggFormat &f)
-{
+bool oggFormatPossible(const OggFormat &f) {
     if (f.channels < 1 || f.channels > 2 || f.rate < 8000 || f.rate > 192000)
         return false;
     vorbis_info vi;
@@ -180,8 +171,7 @@ bool oggFormatPossible(const OggFormat &f)
     return ok;
 }
 
-QString describeOgg(const OggFormat &f)
-{
+QString describeOgg(const OggFormat &f) {
     if (!oggFormatPossible(f))
         return {};
     QString mode;
@@ -194,11 +184,13 @@ QString describeOgg(const OggFormat &f)
                    .arg(f.nominal)
                    .arg(f.minimum > 0 ? QString::number(f.minimum) : QStringLiteral("any"))
                    .arg(f.maximum > 0 ? QString::number(f.maximum) : QStringLiteral("any"));
-    return QStringLiteral("Ogg Vorbis %1, %2 Hz, %3").arg(mode).arg(f.rate).arg(channelText(f.channels));
+    return QStringLiteral("Ogg Vorbis %1, %2 Hz, %3")
+        .arg(mode)
+        .arg(f.rate)
+        .arg(channelText(f.channels));
 }
 
-std::unique_ptr<Writer> makeOggWriter(const OggFormat &f)
-{
+std::unique_ptr<Writer> makeOggWriter(const OggFormat &f) {
     return std::make_unique<VorbisWriter>(f);
 }
 

@@ -13,17 +13,14 @@ namespace pelvanto::audiofile_detail {
 
 namespace {
 
-class VorbisFileReader : public Reader
-{
+class VorbisFileReader : public Reader {
 public:
-    ~VorbisFileReader() override
-    {
+    ~VorbisFileReader() override {
         if (m_open)
             ov_clear(&m_vf);
     }
 
-    bool open(const QString &path, QString *error)
-    {
+    bool open(const QString &path, QString *error) {
         if (ov_fopen(QFile::encodeName(path).constData(), &m_vf) != 0) {
             *error = QStringLiteral("not an Ogg Vorbis file");
             return false;
@@ -48,8 +45,7 @@ public:
         return true;
     }
 
-    qint64 read(qint16 *out, qint64 maxFrames) override
-    {
+    qint64 read(qint16 *out, qint64 maxFrames) override {
         qint64 done = 0;
         int holes = 0;
         QElapsedTimer timer;
@@ -57,8 +53,9 @@ public:
         while (done < maxFrames) {
             int section = 0;
             const qint64 wantBytes = (maxFrames - done) * m_channels * 2;
-            const long got = ov_read(&m_vf, reinterpret_cast<char *>(out + done * m_channels),
-                                     static_cast<int>(qMin<qint64>(wantBytes, 1 << 20)), 0, 2, 1, &section);
+            const long got =
+                ov_read(&m_vf, reinterpret_cast<char *>(out + done * m_channels),
+                        static_cast<int>(qMin<qint64>(wantBytes, 1 << 20)), 0, 2, 1, &section);
             if (got == OV_HOLE) {
                 // A damaged stretch: go on after it, but not for ever.
                 if (++holes > 1000 || timer.elapsed() > 20000)
@@ -72,8 +69,7 @@ public:
         return done;
     }
 
-    qint64 seek(qint64 frame) override
-    {
+    qint64 seek(qint64 frame) override {
         frame = qBound<qint64>(0, frame, m_length);
         if (ov_pcm_seek(&m_vf, frame) != 0)
             return ov_pcm_tell(&m_vf);
@@ -87,8 +83,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<Reader> openVorbisReader(const QString &path, QString *error)
-{
+std::unique_ptr<Reader> openVorbisReader(const QString &path, QString *error) {
     auto reader = std::make_unique<VorbisFileReader>();
     if (reader->open(path, error))
         return reader;

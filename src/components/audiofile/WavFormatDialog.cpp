@@ -11,18 +11,26 @@ namespace pelvanto {
 
 namespace {
 
-QString codecName(WavCodec c)
-{
+QString codecName(WavCodec c) {
     switch (c) {
-    case WavCodec::Pcm8: return QStringLiteral("PCM 8-bit");
-    case WavCodec::Pcm16: return QStringLiteral("PCM 16-bit");
-    case WavCodec::Pcm24: return QStringLiteral("PCM 24-bit");
-    case WavCodec::Float32: return QStringLiteral("PCM 32-bit float");
-    case WavCodec::ImaAdpcm: return QStringLiteral("IMA ADPCM");
-    case WavCodec::MsAdpcm: return QStringLiteral("Microsoft ADPCM");
-    case WavCodec::Gsm610: return QStringLiteral("GSM 6.10");
-    case WavCodec::ALaw: return QStringLiteral("CCITT A-Law");
-    case WavCodec::MuLaw: return QStringLiteral("CCITT u-Law");
+    case WavCodec::Pcm8:
+        return QStringLiteral("PCM 8-bit");
+    case WavCodec::Pcm16:
+        return QStringLiteral("PCM 16-bit");
+    case WavCodec::Pcm24:
+        return QStringLiteral("PCM 24-bit");
+    case WavCodec::Float32:
+        return QStringLiteral("PCM 32-bit float");
+    case WavCodec::ImaAdpcm:
+        return QStringLiteral("IMA ADPCM");
+    case WavCodec::MsAdpcm:
+        return QStringLiteral("Microsoft ADPCM");
+    case WavCodec::Gsm610:
+        return QStringLiteral("GSM 6.10");
+    case WavCodec::ALaw:
+        return QStringLiteral("CCITT A-Law");
+    case WavCodec::MuLaw:
+        return QStringLiteral("CCITT u-Law");
     }
     return {};
 }
@@ -31,8 +39,8 @@ QString codecName(WavCodec c)
 
 WavFormatDialog::WavFormatDialog(const QList<WavFormat> &offered, const WavFormat &current,
                                  QWidget *parent)
-    : QDialog(parent), m_offered(offered), m_codec(new QComboBox(this)), m_attributes(new QComboBox(this))
-{
+    : QDialog(parent), m_offered(offered), m_codec(new QComboBox(this)),
+      m_attributes(new QComboBox(this)) {
     setWindowTitle(tr("Sound Selection"));
     setObjectName(QStringLiteral("WavFormatDialog"));
     m_codec->setObjectName(QStringLiteral("codec"));
@@ -60,22 +68,22 @@ WavFormatDialog::WavFormatDialog(const QList<WavFormat> &offered, const WavForma
     layout->addWidget(buttons);
 }
 
-void WavFormatDialog::fillAttributes(const WavFormat &preferred)
-{
+void WavFormatDialog::fillAttributes(const WavFormat &preferred) {
     const auto codec = static_cast<WavCodec>(m_codec->currentData().toInt());
     m_attributes->clear();
     for (int i = 0; i < m_offered.size(); ++i) {
         const WavFormat &f = m_offered.at(i);
         if (f.codec != codec)
             continue;
-        m_attributes->addItem(QStringLiteral("%1 Hz, %2").arg(f.rate).arg(audiofile_detail::channelText(f.channels)), i);
+        m_attributes->addItem(
+            QStringLiteral("%1 Hz, %2").arg(f.rate).arg(audiofile_detail::channelText(f.channels)),
+            i);
         if (f.rate == preferred.rate && f.channels == preferred.channels)
             m_attributes->setCurrentIndex(m_attributes->count() - 1);
     }
 }
 
-WavFormat WavFormatDialog::selected() const
-{
+WavFormat WavFormatDialog::selected() const {
     const int index = m_attributes->currentData().toInt();
     if (index >= 0 && index < m_offered.size() && m_attributes->count() > 0)
         return m_offered.at(index);
@@ -84,9 +92,8 @@ WavFormat WavFormatDialog::selected() const
     return f;
 }
 
-std::optional<WavFormat> WavFormatDialog::choose(const QList<WavFormat> &offered, const WavFormat &current,
-                                                 QWidget *parent)
-{
+std::optional<WavFormat> WavFormatDialog::choose(const QList<WavFormat> &offered,
+                                                 const WavFormat &current, QWidget *parent) {
     WavFormatDialog dialog(offered, current, parent);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

@@ -10,16 +10,16 @@ namespace pelvanto {
 
 // "Sound Selection" style chooser: a codec list and, for the chosen codec, its rates and
 // channel counts.
-class WavFormatDialog : public QDialog
-{
+class WavFormatDialog : public QDialog {
     Q_OBJECT
 public:
-    WavFormatDialog(const QList<WavFormat> &offered, const WavFormat &current, QWidget *parent = nullptr);
+    WavFormatDialog(const QList<WavFormat> &offered, const WavFormat &current,
+                    QWidget *parent = nullptr);
     WavFormat selected() const;
 
     // Shows the dialog modally; nothing when cancelled.
-    static std::optional<WavFormat> choose(const QList<WavFormat> &offered, const WavFormat &current,
-                                           QWidget *parent);
+    static std::optional<WavFormat> choose(const QList<WavFormat> &offered,
+                                           const WavFormat &current, QWidget *parent);
 
 private:
     void fillAttributes(const WavFormat &preferred);

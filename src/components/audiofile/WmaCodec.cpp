@@ -9,32 +9,72 @@ extern "C" {
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace pelvanto {
 
-const QList<WmaProfile> &AudioFile::WmaProfiles()
-{
+const QList<WmaProfile> &AudioFile::WmaProfiles() {
     static const QList<WmaProfile> table = {
         // mono
-        {24, 8000, 1}, {32, 8000, 1}, {24, 11025, 1}, {32, 11025, 1}, {24, 16000, 1},
-        {32, 16000, 1}, {48, 16000, 1}, {24, 22050, 1}, {32, 22050, 1}, {48, 22050, 1},
-        {64, 22050, 1}, {32, 32000, 1}, {48, 32000, 1}, {64, 32000, 1}, {32, 44100, 1},
-        {48, 44100, 1}, {64, 44100, 1}, {96, 44100, 1}, {128, 44100, 1}, {48, 48000, 1},
-        {64, 48000, 1}, {96, 48000, 1}, {128, 48000, 1}, {160, 48000, 1},
+        {24, 8000, 1},
+        {32, 8000, 1},
+        {24, 11025, 1},
+        {32, 11025, 1},
+        {24, 16000, 1},
+        {32, 16000, 1},
+        {48, 16000, 1},
+        {24, 22050, 1},
+        {32, 22050, 1},
+        {48, 22050, 1},
+        {64, 22050, 1},
+        {32, 32000, 1},
+        {48, 32000, 1},
+        {64, 32000, 1},
+        {32, 44100, 1},
+        {48, 44100, 1},
+        {64, 44100, 1},
+        {96, 44100, 1},
+        {128, 44100, 1},
+        {48, 48000, 1},
+        {64, 48000, 1},
+        {96, 48000, 1},
+        {128, 48000, 1},
+        {160, 48000, 1},
         // stereo
-        {24, 8000, 2}, {32, 8000, 2}, {24, 11025, 2}, {32, 11025, 2}, {32, 16000, 2},
-        {48, 16000, 2}, {32, 22050, 2}, {48, 22050, 2}, {64, 22050, 2}, {48, 32000, 2},
-        {64, 32000, 2}, {48, 44100, 2}, {64, 44100, 2}, {96, 44100, 2}, {128, 44100, 2},
-        {160, 44100, 2}, {192, 44100, 2}, {256, 44100, 2}, {320, 44100, 2}, {64, 48000, 2},
-        {96, 48000, 2}, {128, 48000, 2}, {160, 48000, 2}, {192, 48000, 2}, {256, 48000, 2},
-        {320, 48000, 2}, {96, 32000, 2},
+        {24, 8000, 2},
+        {32, 8000, 2},
+        {24, 11025, 2},
+        {32, 11025, 2},
+        {32, 16000, 2},
+        {48, 16000, 2},
+        {32, 22050, 2},
+        {48, 22050, 2},
+        {64, 22050, 2},
+        {48, 32000, 2},
+        {64, 32000, 2},
+        {48, 44100, 2},
+        {64, 44100, 2},
+        {96, 44100, 2},
+        {128, 44100, 2},
+        {160, 44100, 2},
+        {192, 44100, 2},
+        {256, 44100, 2},
+        {320, 44100, 2},
+        {64, 48000, 2},
+        {96, 48000, 2},
+        {128, 48000, 2},
+        {160, 48000, 2},
+        {192, 48000, 2},
+        {256, 48000, 2},
+        {320, 48000, 2},
+        {96, 32000, 2},
     };
     return table;
 }
 
 namespace audiofile_detail {
 
-QString describeWma(int profile)
-{
+QString describeWma(int profile) {
     const auto &table = AudioFile::WmaProfiles();
     if (profile < 1 || profile > table.size())
         return {};
@@ -48,24 +88,19 @@ QString describeWma(int profile)
 
 namespace {
 
-QString avError(int code)
-{
+QString avError(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
     return QString::fromUtf8(text);
 }
 
-class WmaWriter : public Writer
-{
+class WmaWriter : public Writer {
 public:
     WmaWriter(int profile, const WmaProfile &p)
-        : Writer(p.rate, p.channels), m_profile(profile), m_bitrate(p.bitrateKbps)
-    {
-    }
+        : Writer(p.rate, p.channels), m_profile(profile), m_bitrate(p.bitrateKbps) {}
     ~WmaWriter() override { release(); }
 
-    bool open(const QString &path, QString *error) override
-    {
+    bool open(const QString &path, QString *error) override {
         const QByteArray file = QFile::encodeName(path);
         int rc = avformat_alloc_output_context2(&m_fmt, nullptr, "asf", file.constData());
         const AVCodec *codec = avcodec_find_encoder(AV_CODEC_ID_WMAV2);
@@ -88,7 +123,9 @@ public:
             m_ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         rc = avcodec_open2(m_ctx, codec, nullptr);
         if (rc < 0) {
-            *error = QStringLiteral("the WMA encoder refuses profile %1: %2").arg(m_profile).arg(avError(rc));
+            *error = QStringLiteral("the WMA encoder refuses profile %1: %2")
+                         .arg(m_profile)
+                         .arg(avError(rc));
             return false;
         }
         avcodec_parameters_from_context(m_stream->codecpar, m_ctx);
@@ -110,17 +147,23 @@ public:
         return m_frame != nullptr && m_packet != nullptr;
     }
 
-    bool write(const qint16 *frames, qint64 count, QString *error) override
-    {
-        m_held.append(QVector<qint16>(frames, frames + count * m_channels));
-        const qsizetype frameElements = static_cast<qsizetype>(m_frameSize) * m_channels;
-        qsizetype used = 0;
-        while (m_held.size() - used >= frameElements) {
-            if (!encodeFrame(m_held.constData() + used, m_frameSize, error))
+    bool write(const qint16 *frames, qint64 count, QString *error) override {
+        // Samples go straight into the encoder's frame; a full frame is encoded at once.
+        for (qint64 done = 0; done < count;) {
+            if (m_fill == 0 && !prepareFrame(error))
                 return false;
-            used += frameElements;
+            const int take = static_cast<int>(qMin<qint64>(m_frameSize - m_fill, count - done));
+            const qint16 *in = frames + done * m_channels;
+            for (int c = 0; c < m_channels; ++c) {
+                float *plane = reinterpret_cast<float *>(m_frame->extended_data[c]) + m_fill;
+                for (int i = 0; i < take; ++i)
+                    plane[i] = static_cast<float>(in[i * m_channels + c]) * (1.0F / 32768.0F);
+            }
+            m_fill += take;
+            done += take;
+            if (m_fill == m_frameSize && !sendFrame(error))
+                return false;
         }
-        m_held.remove(0, used);
         avio_flush(m_fmt->pb);
         if (m_fmt->pb->error < 0) {
             *error = avError(m_fmt->pb->error);
@@ -129,19 +172,19 @@ public:
         return true;
     }
 
-    bool close(QString *error) override
-    {
+    bool close(QString *error) override {
         if (m_fmt == nullptr)
             return true;
         bool ok = true;
         if (m_headerWritten) {
-            if (!m_held.isEmpty()) {
+            if (m_fill > 0) {
                 // The encoder takes whole frames only: pad the tail with silence.
-                const int frames = static_cast<int>(m_held.size() / m_channels);
-                m_held.resize(static_cast<qsizetype>(m_frameSize) * m_channels, 0);
-                ok = encodeFrame(m_held.constData(), m_frameSize, error);
-                Q_UNUSED(frames);
-                m_held.clear();
+                for (int c = 0; c < m_channels; ++c) {
+                    float *plane = reinterpret_cast<float *>(m_frame->extended_data[c]);
+                    std::fill(plane + m_fill, plane + m_frameSize, 0.0F);
+                }
+                m_fill = m_frameSize;
+                ok = sendFrame(error);
             }
             ok = ok && send(nullptr, error);
             const int rc = av_write_trailer(m_fmt);
@@ -157,29 +200,31 @@ public:
     QString description() const override { return describeWma(m_profile); }
 
 private:
-    bool encodeFrame(const qint16 *samples, int frames, QString *error)
-    {
-        av_frame_unref(m_frame);
-        m_frame->nb_samples = frames;
-        m_frame->format = AV_SAMPLE_FMT_FLTP;
-        m_frame->sample_rate = m_rate;
-        av_channel_layout_copy(&m_frame->ch_layout, &m_ctx->ch_layout);
-        if (av_frame_get_buffer(m_frame, 0) < 0) {
+    bool prepareFrame(QString *error) {
+        if (m_frame->buf[0] == nullptr) {
+            m_frame->nb_samples = m_frameSize;
+            m_frame->format = AV_SAMPLE_FMT_FLTP;
+            m_frame->sample_rate = m_rate;
+            av_channel_layout_copy(&m_frame->ch_layout, &m_ctx->ch_layout);
+            if (av_frame_get_buffer(m_frame, 0) < 0) {
+                *error = QStringLiteral("out of memory");
+                return false;
+            }
+        } else if (av_frame_make_writable(m_frame) < 0) {
             *error = QStringLiteral("out of memory");
             return false;
         }
-        for (int c = 0; c < m_channels; ++c) {
-            auto *plane = reinterpret_cast<float *>(m_frame->extended_data[c]);
-            for (int i = 0; i < frames; ++i)
-                plane[i] = static_cast<float>(samples[i * m_channels + c]) / 32768.0F;
-        }
+        return true;
+    }
+
+    bool sendFrame(QString *error) {
         m_frame->pts = m_pts;
-        m_pts += frames;
+        m_pts += m_fill;
+        m_fill = 0;
         return send(m_frame, error);
     }
 
-    bool send(AVFrame *frame, QString *error)
-    {
+    bool send(AVFrame *frame, QString *error) {
         int rc = avcodec_send_frame(m_ctx, frame);
         if (rc < 0) {
             *error = avError(rc);
@@ -203,8 +248,7 @@ private:
         }
     }
 
-    void release()
-    {
+    void release() {
         av_frame_free(&m_frame);
         av_packet_free(&m_packet);
         avcodec_free_context(&m_ctx);
@@ -226,13 +270,12 @@ private:
     int m_frameSize = 2048;
     qint64 m_pts = 0;
     bool m_headerWritten = false;
-    QVector<qint16> m_held;
+    int m_fill = 0; // samples already in m_frame
 };
 
 } // namespace
 
-std::unique_ptr<Writer> makeWmaWriter(int profile)
-{
+std::unique_ptr<Writer> makeWmaWriter(int profile) {
     const auto &table = AudioFile::WmaProfiles();
     if (profile < 1 || profile > table.size())
         return nullptr;

@@ -11,20 +11,17 @@ extern "C" {
 
 namespace pelvanto::audiofile_detail {
 
-Writer::~Writer()
-{
+Writer::~Writer() {
     swr_free(&m_swr);
 }
 
 Reader::~Reader() = default;
 
-QString systemError()
-{
+QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-void Writer::setInput(int rate, int channels, bool highQuality)
-{
+void Writer::setInput(int rate, int channels, bool highQuality) {
     swr_free(&m_swr);
     m_partial.clear();
     m_inRate = rate > 0 ? rate : m_rate;
@@ -51,8 +48,7 @@ void Writer::setInput(int rate, int channels, bool highQuality)
     av_channel_layout_uninit(&outLayout);
 }
 
-bool Writer::writeInput(const qint16 *samples, qint64 elements, QString *error)
-{
+bool Writer::writeInput(const qint16 *samples, qint64 elements, QString *error) {
     if (m_inChannels == 0)
         setInput(0, 0, m_highQuality);
     const bool convert = m_inRate != m_rate || m_inChannels != m_channels;
@@ -102,8 +98,7 @@ bool Writer::writeInput(const qint16 *samples, qint64 elements, QString *error)
     return true;
 }
 
-bool Writer::flushConverter(QString *error)
-{
+bool Writer::flushConverter(QString *error) {
     if (m_swr == nullptr)
         return true;
     m_converted.resize(4096 * m_channels);
@@ -118,8 +113,7 @@ bool Writer::flushConverter(QString *error)
     }
 }
 
-bool Writer::finish(QString *error)
-{
+bool Writer::finish(QString *error) {
     QString flushError;
     const bool flushed = flushConverter(&flushError);
     const bool closed = close(error);

@@ -11,11 +11,11 @@
 
 namespace audiocheck {
 
-Probe probe(const QString &path, const QStringList &inputArgs)
-{
+Probe probe(const QString &path, const QStringList &inputArgs) {
     Probe p;
-    QStringList args{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-of"),
-                     QStringLiteral("json"), QStringLiteral("-show_streams"), QStringLiteral("-show_format")};
+    QStringList args{
+        QStringLiteral("-v"),   QStringLiteral("error"),         QStringLiteral("-of"),
+        QStringLiteral("json"), QStringLiteral("-show_streams"), QStringLiteral("-show_format")};
     args += inputArgs;
     args << QStringLiteral("-i") << path;
     const auto r = testsupport::runTool(QStringLiteral("ffprobe"), args);
@@ -41,8 +41,7 @@ Probe probe(const QString &path, const QStringList &inputArgs)
     return p;
 }
 
-QVector<qint16> decodeMono(const QString &path, const QStringList &inputArgs, bool *ok)
-{
+QVector<qint16> decodeMono(const QString &path, const QStringList &inputArgs, bool *ok) {
     QStringList args{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin")};
     args += inputArgs;
     args << QStringLiteral("-i") << path << QStringLiteral("-ac") << QStringLiteral("1")
@@ -55,8 +54,7 @@ QVector<qint16> decodeMono(const QString &path, const QStringList &inputArgs, bo
     return out;
 }
 
-double toneFrequency(const QVector<qint16> &mono, int rate)
-{
+double toneFrequency(const QVector<qint16> &mono, int rate) {
     const qsizetype from = mono.size() / 10;
     const qsizetype to = mono.size() - mono.size() / 10;
     if (to - from < 16 || rate <= 0)
@@ -77,8 +75,7 @@ double toneFrequency(const QVector<qint16> &mono, int rate)
     return (crossings - 1) * static_cast<double>(rate) / static_cast<double>(last - first);
 }
 
-double bandPower(const QVector<qint16> &mono, int rate, double lo, double hi)
-{
+double bandPower(const QVector<qint16> &mono, int rate, double lo, double hi) {
     constexpr int kWindow = 2048;
     double total = 0;
     int count = 0;
@@ -100,8 +97,7 @@ double bandPower(const QVector<qint16> &mono, int rate, double lo, double hi)
     return count > 0 ? total / count : 0;
 }
 
-QVector<qint16> toMono(const QVector<qint16> &interleaved, int channels)
-{
+QVector<qint16> toMono(const QVector<qint16> &interleaved, int channels) {
     if (channels <= 1)
         return interleaved;
     QVector<qint16> out(interleaved.size() / channels);
@@ -114,8 +110,7 @@ QVector<qint16> toMono(const QVector<qint16> &interleaved, int channels)
     return out;
 }
 
-QVector<qint16> noise(int frames, int channels, double amplitude)
-{
+QVector<qint16> noise(int frames, int channels, double amplitude) {
     std::mt19937 gen(1234);
     std::uniform_real_distribution<double> dist(-amplitude, amplitude);
     QVector<qint16> out(static_cast<qsizetype>(frames) * channels);

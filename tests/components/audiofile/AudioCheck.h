@@ -21,7 +21,8 @@ struct Probe {
 // ffprobe's view of the first audio stream; inputArgs go before -i (headerless formats).
 Probe probe(const QString &path, const QStringList &inputArgs = {});
 // ffmpeg decodes the file to mono 16-bit at its own rate.
-QVector<qint16> decodeMono(const QString &path, const QStringList &inputArgs = {}, bool *ok = nullptr);
+QVector<qint16> decodeMono(const QString &path, const QStringList &inputArgs = {},
+                           bool *ok = nullptr);
 // The frequency of a pure tone from its zero crossings, leaving out both ends.
 double toneFrequency(const QVector<qint16> &mono, int rate);
 // Mean power between lo and hi Hz (Goertzel over windows), for spectrum comparisons.

@@ -32,12 +32,10 @@ struct Frame {
     bool tag = false; // Xing/Info frame
 };
 
-class BitReader
-{
+class BitReader {
 public:
     BitReader(const uchar *data, int size) : m_data(data), m_size(size) {}
-    int take(int bits)
-    {
+    int take(int bits) {
         int v = 0;
         for (int i = 0; i < bits; ++i) {
             const int byte = m_pos / 8;
@@ -54,9 +52,9 @@ private:
     int m_pos = 0;
 };
 
-QList<Frame> parseFrames(const QByteArray &file)
-{
-    static const int mpeg1[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+QList<Frame> parseFrames(const QByteArray &file) {
+    static const int mpeg1[] = {0,   32,  40,  48,  56,  64,  80,  96,
+                                112, 128, 160, 192, 224, 256, 320, 0};
     static const int mpeg2[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
     static const int rates1[] = {44100, 48000, 32000, 0};
     QList<Frame> frames;
@@ -115,8 +113,7 @@ QList<Frame> parseFrames(const QByteArray &file)
     return frames;
 }
 
-QList<Frame> audioFrames(const QList<Frame> &all)
-{
+QList<Frame> audioFrames(const QList<Frame> &all) {
     QList<Frame> out = all;
     if (!out.isEmpty() && out.first().tag)
         out.removeFirst();
@@ -124,8 +121,7 @@ QList<Frame> audioFrames(const QList<Frame> &all)
 }
 
 // A test signal with tones, noise, clicks (for short blocks) and a silent stretch.
-QVector<qint16> programme(int rate, int channels, int seconds, bool clicksLeftOnly = false)
-{
+QVector<qint16> programme(int rate, int channels, int seconds, bool clicksLeftOnly = false) {
     QVector<qint16> s = noise(rate * seconds, channels, 0.05);
     const QVector<qint16> tone = testsupport::sineTone(rate, channels, rate * seconds, 440, 0.3);
     for (qsizetype i = 0; i < s.size(); ++i)
@@ -148,16 +144,14 @@ QVector<qint16> programme(int rate, int channels, int seconds, bool clicksLeftOn
 
 } // namespace
 
-class TestAudioFileMp3 : public QObject
-{
+class TestAudioFileMp3 : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
     int m_count = 0;
 
     QByteArray encode(const Mp3EncoderSettings &settings, int channels = 2,
-                      const QVector<qint16> &input = {}, QString *path = nullptr)
-    {
+                      const QVector<qint16> &input = {}, QString *path = nullptr) {
         AudioFile file;
         file.SetMp3Format(settings.OutputFrequency(), settings.Bitrate(), channels);
         file.SetMp3Encoder(settings);
@@ -179,8 +173,7 @@ private:
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
-    void defaultsAreLames()
-    {
+    void defaultsAreLames() {
         const Mp3EncoderSettings s;
         QCOMPARE(s.Bitrate(), qint16(128));
         QCOMPARE(s.VbrMode(), qint16(-1));
@@ -203,8 +196,7 @@ private slots:
         }
     }
 
-    void crcAndEmphasis()
-    {
+    void crcAndEmphasis() {
         Mp3EncoderSettings s;
         s.SetCrcChecksums(true);
         s.SetDeemphasis(1);
@@ -223,8 +215,7 @@ private slots:
         }
     }
 
-    void channelModes_data()
-    {
+    void channelModes_data() {
         QTest::addColumn<int>("channelMode");
         QTest::addColumn<int>("channels");
         QTest::addColumn<int>("headerMode");
@@ -234,8 +225,7 @@ private slots:
         QTest::newRow("dual") << 4 << 2 << 2;
         QTest::newRow("mono") << 2 << 1 << 3;
     }
-    void channelModes()
-    {
+    void channelModes() {
         QFETCH(int, channelMode);
         QFETCH(int, channels);
         QFETCH(int, headerMode);
@@ -247,8 +237,7 @@ private slots:
             QCOMPARE(f.mode, headerMode);
     }
 
-    void cbrAtEveryRate_data()
-    {
+    void cbrAtEveryRate_data() {
         QTest::addColumn<int>("rate");
         QTest::addColumn<int>("kbps");
         QTest::newRow("8000/8") << 8000 << 8;
@@ -257,8 +246,7 @@ private slots:
         QTest::newRow("32000/320") << 32000 << 320;
         QTest::newRow("48000/32") << 48000 << 32;
     }
-    void cbrAtEveryRate()
-    {
+    void cbrAtEveryRate() {
         QFETCH(int, rate);
         QFETCH(int, kbps);
         Mp3EncoderSettings s;
@@ -272,14 +260,12 @@ private slots:
         }
     }
 
-    void vbrModes_data()
-    {
+    void vbrModes_data() {
         QTest::addColumn<int>("mode");
         for (int mode = 0; mode <= 3; ++mode)
             QTest::addRow("vbr %d", mode) << mode;
     }
-    void vbrModes()
-    {
+    void vbrModes() {
         QFETCH(int, mode);
         Mp3EncoderSettings s;
         s.SetVbrMode(static_cast<qint16>(mode));
@@ -305,8 +291,7 @@ private slots:
         QVERIFY(!bare.left(400).contains("Info"));
     }
 
-    void strictMinimum()
-    {
+    void strictMinimum() {
         Mp3EncoderSettings s;
         s.SetVbrMode(0);
         s.SetBitrate(96);
@@ -320,8 +305,7 @@ private slots:
             QVERIFY(f.bitrate >= 96);
     }
 
-    void abrTarget()
-    {
+    void abrTarget() {
         Mp3EncoderSettings s;
         s.SetVbrMode(4);
         s.SetBitrate(32);
@@ -338,12 +322,12 @@ private slots:
         QVERIFY(rates.size() >= 2);
     }
 
-    void reservoirAndBlocks()
-    {
+    void reservoirAndBlocks() {
         Mp3EncoderSettings s;
         const QList<Frame> normal = audioFrames(parseFrames(encode(s)));
         auto usesReservoir = [](const QList<Frame> &frames) {
-            return std::any_of(frames.begin(), frames.end(), [](const Frame &f) { return f.mainDataBegin > 0; });
+            return std::any_of(frames.begin(), frames.end(),
+                               [](const Frame &f) { return f.mainDataBegin > 0; });
         };
         auto shortBlocks = [](const QList<Frame> &frames) {
             int n = 0;
@@ -362,8 +346,7 @@ private slots:
         QCOMPARE(shortBlocks(audioFrames(parseFrames(encode(s)))), 0);
     }
 
-    void differentBlockTypes()
-    {
+    void differentBlockTypes() {
         // LAME couples the block types in stereo and joint stereo; dual channel keeps them apart.
         Mp3EncoderSettings s;
         s.SetChannelMode(4);
@@ -381,8 +364,7 @@ private slots:
     }
 
     // Switches without a header bit of their own must still change what the encoder does.
-    void otherSwitchesChangeTheStream()
-    {
+    void otherSwitchesChangeTheStream() {
         const Mp3EncoderSettings base;
         const QByteArray reference = encode(base);
         QVERIFY(!reference.isEmpty());
@@ -415,8 +397,7 @@ private slots:
         QVERIFY(encode(q0).size() > encode(q9).size());
     }
 
-    void filters()
-    {
+    void filters() {
         REQUIRE_TOOL("ffmpeg");
         const QVector<qint16> white = noise(44100 * 4, 2, 0.4);
         Mp3EncoderSettings s;
@@ -438,18 +419,20 @@ private slots:
         const QVector<qint16> c = decodeMono(highpassed);
         const double highPlain = bandPower(a, 44100, 8000, 12000);
         const double highCut = bandPower(b, 44100, 8000, 12000);
-        QVERIFY2(highCut < highPlain * 0.01, qPrintable(QStringLiteral("%1 %2").arg(highCut).arg(highPlain)));
+        QVERIFY2(highCut < highPlain * 0.01,
+                 qPrintable(QStringLiteral("%1 %2").arg(highCut).arg(highPlain)));
         QVERIFY(bandPower(b, 44100, 1000, 3000) > bandPower(a, 44100, 1000, 3000) * 0.5);
         const double lowPlain = bandPower(a, 44100, 250, 1500);
         const double lowCut = bandPower(c, 44100, 250, 1500);
-        QVERIFY2(lowCut < lowPlain * 0.01, qPrintable(QStringLiteral("%1 %2").arg(lowCut).arg(lowPlain)));
+        QVERIFY2(lowCut < lowPlain * 0.01,
+                 qPrintable(QStringLiteral("%1 %2").arg(lowCut).arg(lowPlain)));
     }
 
-    void descriptionFollowsTheEncoder()
-    {
+    void descriptionFollowsTheEncoder() {
         AudioFile file;
         file.SetMp3Format(0, 0, 0);
-        QCOMPARE(file.FormatDescription(), QStringLiteral("MP3 128 kbit/s CBR, 44100 Hz, joint stereo"));
+        QCOMPARE(file.FormatDescription(),
+                 QStringLiteral("MP3 128 kbit/s CBR, 44100 Hz, joint stereo"));
         file.SetMp3Format(22050, 64, 1);
         QCOMPARE(file.FormatDescription(), QStringLiteral("MP3 64 kbit/s CBR, 22050 Hz, mono"));
         Mp3EncoderSettings s;
@@ -458,12 +441,14 @@ private slots:
         s.SetOutputFrequency(48000);
         file.SetMp3Format(44100, 128, 2);
         file.SetMp3Encoder(s);
-        QCOMPARE(file.FormatDescription(), QStringLiteral("MP3 ABR 160 kbit/s, 48000 Hz, joint stereo"));
+        QCOMPARE(file.FormatDescription(),
+                 QStringLiteral("MP3 ABR 160 kbit/s, 48000 Hz, joint stereo"));
         QCOMPARE(file.SampleRate(), 48000);
         // 320 kbit/s does not exist at 22050 Hz: the description tells what is really used.
         AudioFile fresh;
         fresh.SetMp3Format(22050, 320, 2);
-        QVERIFY2(fresh.FormatDescription().startsWith(QStringLiteral("MP3 160 kbit/s")), qPrintable(fresh.FormatDescription()));
+        QVERIFY2(fresh.FormatDescription().startsWith(QStringLiteral("MP3 160 kbit/s")),
+                 qPrintable(fresh.FormatDescription()));
     }
 };
 

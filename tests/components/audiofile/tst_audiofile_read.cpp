@@ -17,8 +17,7 @@ namespace {
 
 constexpr double kTone = 1000.0;
 
-QVector<qint16> readAll(AudioFile &file, int block = 4410)
-{
+QVector<qint16> readAll(AudioFile &file, int block = 4410) {
     QVector<qint16> all;
     for (int guard = 0; guard < 1000000; ++guard) {
         const QVector<qint16> b = file.ReadBlock(block);
@@ -29,16 +28,14 @@ QVector<qint16> readAll(AudioFile &file, int block = 4410)
     return all;
 }
 
-bool writeFile(const QString &path, const QByteArray &data)
-{
+bool writeFile(const QString &path, const QByteArray &data) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
 
 } // namespace
 
-class TestAudioFileRead : public QObject
-{
+class TestAudioFileRead : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
@@ -47,8 +44,7 @@ private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(m_dir.isValid());
         REQUIRE_TOOL("sox");
         REQUIRE_TOOL("ffmpeg");
@@ -59,8 +55,7 @@ private slots:
         QCOMPARE(r.exitCode, 0);
     }
 
-    void foreignFiles_data()
-    {
+    void foreignFiles_data() {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("args"); // %in and %out are replaced
         QTest::addColumn<QString>("name");
@@ -68,27 +63,49 @@ private slots:
         QTest::addColumn<int>("channels");
         QTest::addColumn<double>("slack"); // seconds of codec padding allowed
 
-        QTest::newRow("lame cbr") << "lame" << QStringList{"--quiet", "-b", "128", "%in", "%out"} << "lame.mp3" << 44100 << 2 << 0.0;
-        QTest::newRow("lame vbr mono 22050") << "lame" << QStringList{"--quiet", "-V", "4", "-m", "m", "--resample", "22.05", "%in", "%out"}
-                                             << "lamevbr.mp3" << 22050 << 1 << 0.0;
-        QTest::newRow("oggenc") << "oggenc" << QStringList{"-Q", "-q", "3", "-o", "%out", "%in"} << "oggenc.ogg" << 44100 << 2 << 0.0;
-        QTest::newRow("sox flac") << "sox" << QStringList{"%in", "%out"} << "sox.flac" << 44100 << 2 << 0.0;
-        QTest::newRow("sox aiff") << "sox" << QStringList{"%in", "%out"} << "sox.aiff" << 44100 << 2 << 0.0;
-        QTest::newRow("sox au") << "sox" << QStringList{"%in", "%out"} << "sox.au" << 44100 << 2 << 0.0;
-        QTest::newRow("sox ima adpcm wav") << "sox" << QStringList{"%in", "-e", "ima-adpcm", "%out"} << "soxima.wav" << 44100 << 2 << 0.05;
-        QTest::newRow("sox ms adpcm wav") << "sox" << QStringList{"%in", "-e", "ms-adpcm", "%out"} << "soxms.wav" << 44100 << 2 << 0.05;
-        QTest::newRow("sox gsm wav 8000") << "sox" << QStringList{"%in", "-r", "8000", "-c", "1", "-e", "gsm-full-rate", "%out"} << "soxgsm.wav" << 8000 << 1 << 0.05;
-        QTest::newRow("sox 24-bit wav") << "sox" << QStringList{"%in", "-b", "24", "%out"} << "sox24.wav" << 44100 << 2 << 0.0;
-        QTest::newRow("ffmpeg wma") << "ffmpeg" << QStringList{"-v", "error", "-i", "%in", "-c:a", "wmav2", "-b:a", "128k", "%out"} << "ffmpeg.wma" << 44100 << 2 << 0.1;
-        QTest::newRow("ffmpeg mp3 48000") << "ffmpeg" << QStringList{"-v", "error", "-i", "%in", "-ar", "48000", "%out"} << "ffmpeg.mp3" << 48000 << 2 << 0.0;
-        QTest::newRow("ffmpeg 5.1 flac") << "ffmpeg" << QStringList{"-v", "error", "-i", "%in", "-af", "pan=5.1|c0=c0|c1=c1|c2=c0|c3=c1|c4=c0|c5=c1", "%out"}
-                                         << "surround.flac" << 44100 << 2 << 0.0;
-        QTest::newRow("ffmpeg g726 wav") << "ffmpeg" << QStringList{"-v", "error", "-i", "%in", "-ar", "8000", "-ac", "1", "-c:a", "g726", "-b:a", "32k", "%out"}
-                                         << "ffmpegg726.wav" << 8000 << 1 << 0.01;
+        QTest::newRow("lame cbr") << "lame" << QStringList{"--quiet", "-b", "128", "%in", "%out"}
+                                  << "lame.mp3" << 44100 << 2 << 0.0;
+        QTest::newRow("lame vbr mono 22050")
+            << "lame"
+            << QStringList{"--quiet", "-V", "4", "-m", "m", "--resample", "22.05", "%in", "%out"}
+            << "lamevbr.mp3" << 22050 << 1 << 0.0;
+        QTest::newRow("oggenc") << "oggenc" << QStringList{"-Q", "-q", "3", "-o", "%out", "%in"}
+                                << "oggenc.ogg" << 44100 << 2 << 0.0;
+        QTest::newRow("sox flac") << "sox" << QStringList{"%in", "%out"} << "sox.flac" << 44100 << 2
+                                  << 0.0;
+        QTest::newRow("sox aiff") << "sox" << QStringList{"%in", "%out"} << "sox.aiff" << 44100 << 2
+                                  << 0.0;
+        QTest::newRow("sox au") << "sox" << QStringList{"%in", "%out"} << "sox.au" << 44100 << 2
+                                << 0.0;
+        QTest::newRow("sox ima adpcm wav") << "sox" << QStringList{"%in", "-e", "ima-adpcm", "%out"}
+                                           << "soxima.wav" << 44100 << 2 << 0.05;
+        QTest::newRow("sox ms adpcm wav") << "sox" << QStringList{"%in", "-e", "ms-adpcm", "%out"}
+                                          << "soxms.wav" << 44100 << 2 << 0.05;
+        QTest::newRow("sox gsm wav 8000")
+            << "sox" << QStringList{"%in", "-r", "8000", "-c", "1", "-e", "gsm-full-rate", "%out"}
+            << "soxgsm.wav" << 8000 << 1 << 0.05;
+        QTest::newRow("sox 24-bit wav")
+            << "sox" << QStringList{"%in", "-b", "24", "%out"} << "sox24.wav" << 44100 << 2 << 0.0;
+        QTest::newRow("ffmpeg wma")
+            << "ffmpeg"
+            << QStringList{"-v", "error", "-i", "%in", "-c:a", "wmav2", "-b:a", "128k", "%out"}
+            << "ffmpeg.wma" << 44100 << 2 << 0.1;
+        QTest::newRow("ffmpeg mp3 48000")
+            << "ffmpeg" << QStringList{"-v", "error", "-i", "%in", "-ar", "48000", "%out"}
+            << "ffmpeg.mp3" << 48000 << 2 << 0.0;
+        QTest::newRow("ffmpeg 5.1 flac")
+            << "ffmpeg"
+            << QStringList{"-v",  "error", "-i",
+                           "%in", "-af",   "pan=5.1|c0=c0|c1=c1|c2=c0|c3=c1|c4=c0|c5=c1",
+                           "%out"}
+            << "surround.flac" << 44100 << 2 << 0.0;
+        QTest::newRow("ffmpeg g726 wav")
+            << "ffmpeg" << QStringList{"-v", "error", "-i",   "%in",  "-ar", "8000", "-ac",
+                                       "1",  "-c:a",  "g726", "-b:a", "32k", "%out"}
+            << "ffmpegg726.wav" << 8000 << 1 << 0.01;
     }
 
-    void foreignFiles()
-    {
+    void foreignFiles() {
         QFETCH(QString, program);
         QFETCH(QStringList, args);
         QFETCH(QString, name);
@@ -126,12 +143,11 @@ private slots:
     }
 
     // A headerless G.726 file from ffmpeg is read with the G.726 settings at hand.
-    void headerlessG726()
-    {
+    void headerlessG726() {
         const QString out = path(QStringLiteral("bare.g726"));
         const auto r = testsupport::runTool(QStringLiteral("ffmpeg"),
-                                            {"-v", "error", "-i", m_wav, "-ar", "8000", "-ac", "1", "-c:a", "g726",
-                                             "-b:a", "24k", "-f", "g726", out});
+                                            {"-v", "error", "-i", m_wav, "-ar", "8000", "-ac", "1",
+                                             "-c:a", "g726", "-b:a", "24k", "-f", "g726", out});
         QCOMPARE(r.exitCode, 0);
         AudioFile file;
         file.SetG726Format(8000, 3);
@@ -142,8 +158,7 @@ private slots:
         QVERIFY(std::abs(toneFrequency(all, 8000) - kTone) < kTone * 0.02);
     }
 
-    void blockSemantics()
-    {
+    void blockSemantics() {
         AudioFile file;
         QCOMPARE(file.OpenRead(m_wav), 0);
         QCOMPARE(file.LengthSamples(), 132300);
@@ -162,18 +177,21 @@ private slots:
     }
 
     // Seeking gives the very samples a straight read gives at that position.
-    void seekIsSampleExact_data()
-    {
+    void seekIsSampleExact_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<bool>("exact");
-        QTest::newRow("wav") << "seek.wav" << QStringList{"-v", "error", "-i", "%in", "%out"} << true;
-        QTest::newRow("flac") << "seek.flac" << QStringList{"-v", "error", "-i", "%in", "%out"} << true;
-        QTest::newRow("ogg") << "seek.ogg" << QStringList{"-v", "error", "-i", "%in", "-c:a", "libvorbis", "%out"} << true;
-        QTest::newRow("mp3") << "seek.mp3" << QStringList{"-v", "error", "-i", "%in", "%out"} << false;
+        QTest::newRow("wav") << "seek.wav" << QStringList{"-v", "error", "-i", "%in", "%out"}
+                             << true;
+        QTest::newRow("flac") << "seek.flac" << QStringList{"-v", "error", "-i", "%in", "%out"}
+                              << true;
+        QTest::newRow("ogg") << "seek.ogg"
+                             << QStringList{"-v", "error", "-i", "%in", "-c:a", "libvorbis", "%out"}
+                             << true;
+        QTest::newRow("mp3") << "seek.mp3" << QStringList{"-v", "error", "-i", "%in", "%out"}
+                             << false;
     }
-    void seekIsSampleExact()
-    {
+    void seekIsSampleExact() {
         QFETCH(QString, name);
         QFETCH(QStringList, args);
         QFETCH(bool, exact);
@@ -206,13 +224,13 @@ private slots:
                 int worst = 0;
                 for (int i = 0; i < block.size(); ++i)
                     worst = qMax(worst, std::abs(block[i] - straight[reached * 2 + i]));
-                QVERIFY2(worst <= (exact ? 0 : 64), qPrintable(QStringLiteral("%1 at %2").arg(worst).arg(target)));
+                QVERIFY2(worst <= (exact ? 0 : 64),
+                         qPrintable(QStringLiteral("%1 at %2").arg(worst).arg(target)));
             }
         }
     }
 
-    void headerlessSettingsDecide()
-    {
+    void headerlessSettingsDecide() {
         // A RAW file read with the RAW settings at hand: change them and the reading changes.
         const QString raw = path(QStringLiteral("tone.raw"));
         AudioFile file;
@@ -230,19 +248,23 @@ private slots:
         QCOMPARE(file.LengthSamples(), 4000);
     }
 
-    void badInput_data()
-    {
+    void badInput_data() {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("ext");
-        QTest::newRow("mp3") << "lame.mp3" << "mp3";
-        QTest::newRow("ogg") << "oggenc.ogg" << "ogg";
-        QTest::newRow("flac") << "sox.flac" << "flac";
-        QTest::newRow("wav") << "source.wav" << "wav";
-        QTest::newRow("wma") << "ffmpeg.wma" << "wma";
-        QTest::newRow("g726") << "ffmpegg726.wav" << "g726";
+        QTest::newRow("mp3") << "lame.mp3"
+                             << "mp3";
+        QTest::newRow("ogg") << "oggenc.ogg"
+                             << "ogg";
+        QTest::newRow("flac") << "sox.flac"
+                              << "flac";
+        QTest::newRow("wav") << "source.wav"
+                             << "wav";
+        QTest::newRow("wma") << "ffmpeg.wma"
+                             << "wma";
+        QTest::newRow("g726") << "ffmpegg726.wav"
+                              << "g726";
     }
-    void badInput()
-    {
+    void badInput() {
         QFETCH(QString, source);
         QFETCH(QString, ext);
         QFile f(path(source));
@@ -264,7 +286,8 @@ private slots:
 
         // Corrupted in the middle: whatever is read, it ends.
         QByteArray broken = good;
-        for (qsizetype i = broken.size() / 3; i < broken.size() / 3 + 2000 && i < broken.size(); i += 7)
+        for (qsizetype i = broken.size() / 3; i < broken.size() / 3 + 2000 && i < broken.size();
+             i += 7)
             broken[i] = static_cast<char>(broken[i] ^ 0x5a);
         const QString bad = path(QStringLiteral("broken.%1").arg(ext));
         QVERIFY(writeFile(bad, broken));
@@ -285,8 +308,7 @@ private slots:
         }
     }
 
-    void missingFile()
-    {
+    void missingFile() {
         AudioFile file;
         QVERIFY(file.OpenRead(path(QStringLiteral("nothing.mp3"))) < 0);
         QVERIFY(file.FileStatus() < 0);

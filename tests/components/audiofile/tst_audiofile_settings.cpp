@@ -19,15 +19,13 @@ using pelvanto::WavCodec;
 using pelvanto::WavFormat;
 using namespace audiocheck;
 
-class TestAudioFileSettings : public QObject
-{
+class TestAudioFileSettings : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    static QVector<qint16> second(const AudioFile &f)
-    {
+    static QVector<qint16> second(const AudioFile &f) {
         return testsupport::sineTone(f.SampleRate(), f.ChannelCount(), f.SampleRate(), 1000.0);
     }
 
@@ -35,8 +33,7 @@ private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     // A fresh install hands zeros to every setter: each format still records.
-    void zerosGiveWorkingDefaults_data()
-    {
+    void zerosGiveWorkingDefaults_data() {
         QTest::addColumn<QString>("ext");
         QTest::addColumn<int>("rate");
         QTest::addColumn<int>("channels");
@@ -48,8 +45,7 @@ private slots:
         QTest::newRow("OGG") << "OGG" << 44100 << 2;
         QTest::newRow("wma") << "wma" << 44100 << 2;
     }
-    void zerosGiveWorkingDefaults()
-    {
+    void zerosGiveWorkingDefaults() {
         QFETCH(QString, ext);
         QFETCH(int, rate);
         QFETCH(int, channels);
@@ -57,11 +53,13 @@ private slots:
         file.SetMp3Format(0, 0, 0);
         QVERIFY(file.FormatDescription().contains(QStringLiteral("128 kbit/s")));
         file.SetPcmFormat(0, 0, 16);
-        QCOMPARE(file.FormatDescription(), QStringLiteral("WAV PCM 16-bit, 44100 Hz, stereo, 1411 kbit/s"));
+        QCOMPARE(file.FormatDescription(),
+                 QStringLiteral("WAV PCM 16-bit, 44100 Hz, stereo, 1411 kbit/s"));
         file.SetVoxFormat(0);
         QVERIFY(!file.FormatDescription().isEmpty());
         file.SetOggFormat(44100, 2, 0, 0, 0, -1);
-        QCOMPARE(file.FormatDescription(), QStringLiteral("Ogg Vorbis 128 kbit/s nominal, 44100 Hz, stereo"));
+        QCOMPARE(file.FormatDescription(),
+                 QStringLiteral("Ogg Vorbis 128 kbit/s nominal, 44100 Hz, stereo"));
         file.SetRawFormat(0, 0, 0, 16);
         QVERIFY(file.FormatDescription().contains(QStringLiteral("PCM 16-bit")));
         file.SetG726Format(0, 0);
@@ -79,8 +77,7 @@ private slots:
         QVERIFY(QFileInfo(out).size() > 1000);
     }
 
-    void settersKeepTheirOwnFormat()
-    {
+    void settersKeepTheirOwnFormat() {
         AudioFile file;
         file.SetPcmFormat(8000, 1, 16);
         file.SetMp3Format(22050, 64, 1);
@@ -99,8 +96,7 @@ private slots:
         QVERIFY(!file.WriteBlock({1, 2}));
     }
 
-    void impossibleFormatsGiveEmptyDescriptions()
-    {
+    void impossibleFormatsGiveEmptyDescriptions() {
         AudioFile file;
         file.SetPcmFormat(16000, 1, 16);
         file.SetGsmFormat(16000);
@@ -143,8 +139,7 @@ private slots:
         QVERIFY(file.FormatDescription().isEmpty());
     }
 
-    void descriptionsFollowTheSubject()
-    {
+    void descriptionsFollowTheSubject() {
         AudioFile file;
         file.SetPcmFormat(22050, 1, 16);
         const QString setting = file.FormatDescription();
@@ -159,8 +154,7 @@ private slots:
         QVERIFY(file.FormatDescription().startsWith(QStringLiteral("MP3 192 kbit/s")));
     }
 
-    void chooseWavFormat()
-    {
+    void chooseWavFormat() {
         AudioFile file;
         QList<WavFormat> seen;
         file.SetWavFormatChooser([&seen](const QList<WavFormat> &offered, const WavFormat &) {
@@ -201,14 +195,14 @@ private slots:
         }
 
         // Cancel leaves the format alone.
-        file.SetWavFormatChooser([](const QList<WavFormat> &, const WavFormat &) { return std::optional<WavFormat>(); });
+        file.SetWavFormatChooser(
+            [](const QList<WavFormat> &, const WavFormat &) { return std::optional<WavFormat>(); });
         QVERIFY(!file.ChooseWavFormat());
         QCOMPARE(file.CurrentWavFormat(), (WavFormat{WavCodec::MsAdpcm, 22050, 2}));
         QVERIFY(!file.FormatDescription().isEmpty());
     }
 
-    void chooserDialog()
-    {
+    void chooserDialog() {
         const QList<WavFormat> offered = AudioFile::WritableWavFormats();
         pelvanto::WavFormatDialog dialog(offered, WavFormat{WavCodec::ImaAdpcm, 32000, 1});
         auto *codec = dialog.findChild<QComboBox *>(QStringLiteral("codec"));
@@ -223,13 +217,15 @@ private slots:
         QCOMPARE(attributes->count(), 18);
     }
 
-    void formatLikeFile()
-    {
+    void formatLikeFile() {
         REQUIRE_TOOL("sox");
         REQUIRE_TOOL("ffmpeg");
         const QString ima = path(QStringLiteral("like.wav"));
-        QCOMPARE(testsupport::runTool(QStringLiteral("sox"), {"-n", "-r", "22050", "-c", "1", "-e", "ima-adpcm", ima,
-                                                               "synth", "1", "sine", "440"}).exitCode, 0);
+        QCOMPARE(testsupport::runTool(QStringLiteral("sox"),
+                                      {"-n", "-r", "22050", "-c", "1", "-e", "ima-adpcm", ima,
+                                       "synth", "1", "sine", "440"})
+                     .exitCode,
+                 0);
         AudioFile file;
         QVERIFY(file.SetFormatLikeFile(ima));
         QCOMPARE(file.CurrentWavFormat(), (WavFormat{WavCodec::ImaAdpcm, 22050, 1}));
@@ -237,11 +233,21 @@ private slots:
 
         // Formats we cannot write are refused and change nothing.
         const QString s32 = path(QStringLiteral("s32.wav"));
-        QCOMPARE(testsupport::runTool(QStringLiteral("ffmpeg"), {"-v", "error", "-f", "lavfi", "-i", "sine=d=1", "-c:a", "pcm_s32le", s32}).exitCode, 0);
+        QCOMPARE(
+            testsupport::runTool(QStringLiteral("ffmpeg"), {"-v", "error", "-f", "lavfi", "-i",
+                                                            "sine=d=1", "-c:a", "pcm_s32le", s32})
+                .exitCode,
+            0);
         const QString six = path(QStringLiteral("six.wav"));
-        QCOMPARE(testsupport::runTool(QStringLiteral("ffmpeg"), {"-v", "error", "-f", "lavfi", "-i", "sine=d=1", "-ac", "6", six}).exitCode, 0);
+        QCOMPARE(testsupport::runTool(QStringLiteral("ffmpeg"), {"-v", "error", "-f", "lavfi", "-i",
+                                                                 "sine=d=1", "-ac", "6", six})
+                     .exitCode,
+                 0);
         const QString mp3 = path(QStringLiteral("like.mp3"));
-        QCOMPARE(testsupport::runTool(QStringLiteral("ffmpeg"), {"-v", "error", "-f", "lavfi", "-i", "sine=d=1", mp3}).exitCode, 0);
+        QCOMPARE(testsupport::runTool(QStringLiteral("ffmpeg"),
+                                      {"-v", "error", "-f", "lavfi", "-i", "sine=d=1", mp3})
+                     .exitCode,
+                 0);
         for (const QString &refused : {s32, six, mp3, path(QStringLiteral("missing.wav"))}) {
             QVERIFY2(!file.SetFormatLikeFile(refused), qPrintable(refused));
             QVERIFY(file.FormatDescription().isEmpty());
@@ -252,8 +258,7 @@ private slots:
 
     // libsndfile writes a per-channel count for stereo IMA ADPCM; the file must carry the
     // real frame count.
-    void imaStereoFactChunk()
-    {
+    void imaStereoFactChunk() {
         AudioFile file;
         file.SetAdpcmFormat(44100, 2);
         const QString out = path(QStringLiteral("fact.wav"));
@@ -268,11 +273,11 @@ private slots:
         QCOMPARE(qFromLittleEndian<quint32>(head.constData() + fact + 8), 66150u);
     }
 
-    void cannotCreate()
-    {
+    void cannotCreate() {
         AudioFile file;
         for (const char *ext : {"wav", "mp3", "ogg", "vox", "raw", "g726", "wma"}) {
-            QVERIFY(file.CreateWrite(path(QStringLiteral("no/such/folder/x.%1").arg(QLatin1String(ext)))) < 0);
+            QVERIFY(file.CreateWrite(
+                        path(QStringLiteral("no/such/folder/x.%1").arg(QLatin1String(ext)))) < 0);
             QVERIFY(file.FileStatus() < 0);
             QVERIFY(!file.LastError().isEmpty());
             QVERIFY(!file.WriteBlock({0, 0}));
@@ -281,14 +286,12 @@ private slots:
 
     // Disk full and the file size limit are reported by WriteBlock (or at the latest by
     // CloseFile), so the recording can stop cleanly.
-    void writeFailures_data()
-    {
+    void writeFailures_data() {
         QTest::addColumn<QString>("ext");
         for (const char *ext : {"wav", "mp3", "ogg", "vox", "raw", "g726", "wma"})
             QTest::newRow(ext) << QString::fromLatin1(ext);
     }
-    void writeFailures()
-    {
+    void writeFailures() {
         QFETCH(QString, ext);
         // Disk full.
         const QString full = path(QStringLiteral("full.%1").arg(ext));
@@ -302,7 +305,8 @@ private slots:
                     failed = !file.WriteBlock(second(file));
                 if (failed) {
                     QVERIFY(file.FileStatus() < 0);
-                    QVERIFY2(file.LastError().contains(QStringLiteral("space")), qPrintable(file.LastError()));
+                    QVERIFY2(file.LastError().contains(QStringLiteral("space")),
+                             qPrintable(file.LastError()));
                 }
                 file.CloseFile();
                 QVERIFY(failed || file.FileStatus() < 0);
@@ -334,23 +338,28 @@ private slots:
 
     // A program killed in the middle of a recording leaves a file that plays up to the last
     // block written.
-    void killedRecording_data()
-    {
+    void killedRecording_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("mode");
-        QTest::newRow("wav pcm") << "killed.wav" << "pcm";
-        QTest::newRow("wav adpcm") << "killedadpcm.wav" << "adpcm";
-        QTest::newRow("g726") << "killed.g726" << "";
-        QTest::newRow("mp3") << "killed.mp3" << "";
-        QTest::newRow("ogg") << "killed.ogg" << "";
+        QTest::newRow("wav pcm") << "killed.wav"
+                                 << "pcm";
+        QTest::newRow("wav adpcm") << "killedadpcm.wav"
+                                   << "adpcm";
+        QTest::newRow("g726") << "killed.g726"
+                              << "";
+        QTest::newRow("mp3") << "killed.mp3"
+                             << "";
+        QTest::newRow("ogg") << "killed.ogg"
+                             << "";
     }
-    void killedRecording()
-    {
+    void killedRecording() {
         QFETCH(QString, name);
         QFETCH(QString, mode);
         const QString out = path(name);
         QProcess writer;
-        writer.start(QCoreApplication::applicationDirPath() + QStringLiteral("/audiofile_killwriter"), {out, mode});
+        writer.start(QCoreApplication::applicationDirPath() +
+                         QStringLiteral("/audiofile_killwriter"),
+                     {out, mode});
         QVERIFY(writer.waitForStarted());
         QByteArray printed;
         while (!printed.contains("\n5\n") && !printed.startsWith("5\n")) {
@@ -365,7 +374,8 @@ private slots:
         QVERIFY(ok);
         const Probe p = probe(out);
         QVERIFY(p.ok);
-        QVERIFY2(decoded.size() >= 5 * p.rate - p.rate / 10, qPrintable(QString::number(decoded.size())));
+        QVERIFY2(decoded.size() >= 5 * p.rate - p.rate / 10,
+                 qPrintable(QString::number(decoded.size())));
         QVERIFY(std::abs(toneFrequency(decoded, p.rate) - 1000) < 30);
 
         AudioFile file;

@@ -17,8 +17,7 @@ namespace {
 constexpr double kTone = 1000.0;
 
 // Writes `seconds` of a tone in one-second blocks, as the recorder does.
-bool writeTone(AudioFile &file, double seconds, double frequency = kTone)
-{
+bool writeTone(AudioFile &file, double seconds, double frequency = kTone) {
     const int rate = file.SampleRate();
     const int channels = file.ChannelCount();
     const QVector<qint16> tone =
@@ -33,18 +32,15 @@ bool writeTone(AudioFile &file, double seconds, double frequency = kTone)
 
 } // namespace
 
-class TestAudioFileWrite : public QObject
-{
+class TestAudioFileWrite : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(m_dir.isValid());
         REQUIRE_TOOL("ffprobe");
     }
 
-    void roundTrip_data()
-    {
+    void roundTrip_data() {
         QTest::addColumn<QString>("ext");
         QTest::addColumn<std::function<void(AudioFile &)>>("setup");
         QTest::addColumn<QString>("codec");
@@ -55,39 +51,49 @@ private slots:
 
         using Setup = std::function<void(AudioFile &)>;
         const QStringList none;
-        QTest::newRow("wav pcm 8000 mono") << "wav" << Setup([](AudioFile &f) { f.SetPcmFormat(8000, 1, 16); })
-                                           << "pcm_s16le" << 8000 << 1 << none << 0.001;
-        QTest::newRow("wav pcm 48000 stereo") << "WAV" << Setup([](AudioFile &f) { f.SetPcmFormat(48000, 2, 16); })
-                                              << "pcm_s16le" << 48000 << 2 << none << 0.001;
-        QTest::newRow("wav adpcm 8000 mono") << "wav" << Setup([](AudioFile &f) { f.SetAdpcmFormat(8000, 1); })
-                                             << "adpcm_ima_wav" << 8000 << 1 << none << 0.15;
-        QTest::newRow("wav adpcm 48000 stereo") << "wav" << Setup([](AudioFile &f) { f.SetAdpcmFormat(48000, 2); })
-                                                << "adpcm_ima_wav" << 48000 << 2 << none << 0.15;
+        QTest::newRow("wav pcm 8000 mono")
+            << "wav" << Setup([](AudioFile &f) { f.SetPcmFormat(8000, 1, 16); }) << "pcm_s16le"
+            << 8000 << 1 << none << 0.001;
+        QTest::newRow("wav pcm 48000 stereo")
+            << "WAV" << Setup([](AudioFile &f) { f.SetPcmFormat(48000, 2, 16); }) << "pcm_s16le"
+            << 48000 << 2 << none << 0.001;
+        QTest::newRow("wav adpcm 8000 mono")
+            << "wav" << Setup([](AudioFile &f) { f.SetAdpcmFormat(8000, 1); }) << "adpcm_ima_wav"
+            << 8000 << 1 << none << 0.15;
+        QTest::newRow("wav adpcm 48000 stereo")
+            << "wav" << Setup([](AudioFile &f) { f.SetAdpcmFormat(48000, 2); }) << "adpcm_ima_wav"
+            << 48000 << 2 << none << 0.15;
         QTest::newRow("wav gsm 8000") << "wav" << Setup([](AudioFile &f) { f.SetGsmFormat(8000); })
                                       << "gsm_ms" << 8000 << 1 << none << 0.1;
-        QTest::newRow("wav gsm 44100") << "wav" << Setup([](AudioFile &f) { f.SetGsmFormat(44100); })
-                                       << "gsm_ms" << 44100 << 1 << none << 0.1;
+        QTest::newRow("wav gsm 44100")
+            << "wav" << Setup([](AudioFile &f) { f.SetGsmFormat(44100); }) << "gsm_ms" << 44100 << 1
+            << none << 0.1;
         QTest::newRow("wav dsp") << "wav" << Setup([](AudioFile &f) { f.SetDspFormat(); })
                                  << "pcm_mulaw" << 8000 << 1 << none << 0.001;
-        QTest::newRow("mp3 8000 mono") << "mp3" << Setup([](AudioFile &f) { f.SetMp3Format(8000, 8, 1); })
-                                       << "mp3" << 8000 << 1 << none << 0.3;
-        QTest::newRow("mp3 48000 stereo 320") << "Mp3" << Setup([](AudioFile &f) { f.SetMp3Format(48000, 320, 2); })
-                                              << "mp3" << 48000 << 2 << none << 0.1;
-        QTest::newRow("ogg quality 44100 stereo") << "ogg" << Setup([](AudioFile &f) { f.SetOggFormat(44100, 2, 128, 0, 0, 300); })
-                                                  << "vorbis" << 44100 << 2 << none << 0.05;
-        QTest::newRow("ogg managed") << "OGG" << Setup([](AudioFile &f) { f.SetOggFormat(44100, 2, 128, 112, 160, -1); })
-                                     << "vorbis" << 44100 << 2 << none << 0.05;
-        QTest::newRow("ogg nominal 8000 mono") << "ogg" << Setup([](AudioFile &f) { f.SetOggFormat(8000, 1, 16, 0, 0, -1); })
-                                               << "vorbis" << 8000 << 1 << none << 0.05;
-        QTest::newRow("raw pcm 6000 mono") << "raw" << Setup([](AudioFile &f) { f.SetRawFormat(1, 6000, 1, 16); })
-                                           << "pcm_s16le" << 6000 << 1
-                                           << QStringList{"-f", "s16le", "-ar", "6000", "-ac", "1"} << 0.001;
-        QTest::newRow("raw alaw 48000 stereo") << "Raw" << Setup([](AudioFile &f) { f.SetRawFormat(2, 48000, 2, 16); })
-                                               << "pcm_alaw" << 48000 << 2
-                                               << QStringList{"-f", "alaw", "-ar", "48000", "-ac", "2"} << 0.001;
-        QTest::newRow("raw mulaw 8000 stereo") << "raw" << Setup([](AudioFile &f) { f.SetRawFormat(3, 8000, 2, 16); })
-                                               << "pcm_mulaw" << 8000 << 2
-                                               << QStringList{"-f", "mulaw", "-ar", "8000", "-ac", "2"} << 0.001;
+        QTest::newRow("mp3 8000 mono")
+            << "mp3" << Setup([](AudioFile &f) { f.SetMp3Format(8000, 8, 1); }) << "mp3" << 8000
+            << 1 << none << 0.3;
+        QTest::newRow("mp3 48000 stereo 320")
+            << "Mp3" << Setup([](AudioFile &f) { f.SetMp3Format(48000, 320, 2); }) << "mp3" << 48000
+            << 2 << none << 0.1;
+        QTest::newRow("ogg quality 44100 stereo")
+            << "ogg" << Setup([](AudioFile &f) { f.SetOggFormat(44100, 2, 128, 0, 0, 300); })
+            << "vorbis" << 44100 << 2 << none << 0.05;
+        QTest::newRow("ogg managed")
+            << "OGG" << Setup([](AudioFile &f) { f.SetOggFormat(44100, 2, 128, 112, 160, -1); })
+            << "vorbis" << 44100 << 2 << none << 0.05;
+        QTest::newRow("ogg nominal 8000 mono")
+            << "ogg" << Setup([](AudioFile &f) { f.SetOggFormat(8000, 1, 16, 0, 0, -1); })
+            << "vorbis" << 8000 << 1 << none << 0.05;
+        QTest::newRow("raw pcm 6000 mono")
+            << "raw" << Setup([](AudioFile &f) { f.SetRawFormat(1, 6000, 1, 16); }) << "pcm_s16le"
+            << 6000 << 1 << QStringList{"-f", "s16le", "-ar", "6000", "-ac", "1"} << 0.001;
+        QTest::newRow("raw alaw 48000 stereo")
+            << "Raw" << Setup([](AudioFile &f) { f.SetRawFormat(2, 48000, 2, 16); }) << "pcm_alaw"
+            << 48000 << 2 << QStringList{"-f", "alaw", "-ar", "48000", "-ac", "2"} << 0.001;
+        QTest::newRow("raw mulaw 8000 stereo")
+            << "raw" << Setup([](AudioFile &f) { f.SetRawFormat(3, 8000, 2, 16); }) << "pcm_mulaw"
+            << 8000 << 2 << QStringList{"-f", "mulaw", "-ar", "8000", "-ac", "2"} << 0.001;
         for (int bits = 2; bits <= 5; ++bits) {
             for (int rate : {6000, 8000, 48000}) {
                 QTest::addRow("g726 %d bit %d", bits, rate)
@@ -103,8 +109,7 @@ private slots:
                                         << "wmav2" << 48000 << 2 << none << 0.1;
     }
 
-    void roundTrip()
-    {
+    void roundTrip() {
         QFETCH(QString, ext);
         QFETCH(std::function<void(AudioFile &)>, setup);
         QFETCH(QString, codec);
@@ -113,7 +118,8 @@ private slots:
         QFETCH(QStringList, inputArgs);
         QFETCH(double, durationSlack);
 
-        const QString path = m_dir.filePath(QStringLiteral("%1.%2").arg(QTest::currentDataTag(), ext).replace(' ', '_'));
+        const QString path = m_dir.filePath(
+            QStringLiteral("%1.%2").arg(QTest::currentDataTag(), ext).replace(' ', '_'));
         AudioFile file;
         setup(file);
         const QString description = file.FormatDescription();
@@ -132,11 +138,13 @@ private slots:
         QCOMPARE(p.codec, codec);
         QCOMPARE(p.rate, rate);
         QCOMPARE(p.channels, channels);
-        QVERIFY2(std::abs(p.duration - 2.0) <= durationSlack + 1e-3, qPrintable(QString::number(p.duration)));
+        QVERIFY2(std::abs(p.duration - 2.0) <= durationSlack + 1e-3,
+                 qPrintable(QString::number(p.duration)));
 
         const QVector<qint16> decoded = decodeMono(path, inputArgs);
         const double frequency = toneFrequency(decoded, rate);
-        QVERIFY2(std::abs(frequency - kTone) < kTone * 0.03, qPrintable(QString::number(frequency)));
+        QVERIFY2(std::abs(frequency - kTone) < kTone * 0.03,
+                 qPrintable(QString::number(frequency)));
 
         // And back through our own reader, with the same settings for headerless files.
         QCOMPARE(file.OpenRead(path, 0, 1), 0);
@@ -159,14 +167,12 @@ private slots:
     }
 
     // VOX has no header and no ffmpeg muxer: sox decodes it with the rate at hand.
-    void voxBySox_data()
-    {
+    void voxBySox_data() {
         QTest::addColumn<int>("rate");
         QTest::newRow("8000") << 8000;
         QTest::newRow("48000") << 48000;
     }
-    void voxBySox()
-    {
+    void voxBySox() {
         REQUIRE_TOOL("sox");
         QFETCH(int, rate);
         const QString path = m_dir.filePath(QStringLiteral("tone%1.VOX").arg(rate));
@@ -182,7 +188,8 @@ private slots:
         QCOMPARE(QFileInfo(path).size(), static_cast<qint64>(rate + 1));
 
         const QString wav = m_dir.filePath(QStringLiteral("vox%1.wav").arg(rate));
-        const auto r = testsupport::runTool(QStringLiteral("sox"), {"-t", "vox", "-r", QString::number(rate), path, wav});
+        const auto r = testsupport::runTool(QStringLiteral("sox"),
+                                            {"-t", "vox", "-r", QString::number(rate), path, wav});
         QCOMPARE(r.exitCode, 0);
         const QVector<qint16> decoded = decodeMono(wav);
         QCOMPARE(decoded.size(), rate * 2 + 2);
@@ -192,6 +199,11 @@ private slots:
         QCOMPARE(file.LengthSamples(), static_cast<qint64>(rate * 2 + 2));
         const QVector<qint16> ours = file.ReadBlock(rate * 3);
         QCOMPARE(ours.size(), rate * 2 + 2);
+        // Seeking gives what a straight read gives.
+        QCOMPARE(file.SeekTo(rate / 2, 3), static_cast<qint64>(rate / 2));
+        QCOMPARE(file.ReadBlock(100), ours.mid(rate / 2, 100));
+        QCOMPARE(file.SeekTo(rate / 4, 3), static_cast<qint64>(rate / 4));
+        QCOMPARE(file.ReadBlock(100), ours.mid(rate / 4, 100));
         // Both decoders implement the same ADPCM: the samples agree.
         int worst = 0;
         for (int i = 0; i < ours.size(); ++i)
@@ -200,8 +212,7 @@ private slots:
     }
 
     // Every one of the 51 WMA profiles opens the encoder and gives a playable file.
-    void wmaProfiles()
-    {
+    void wmaProfiles() {
         QCOMPARE(AudioFile::WmaProfiles().size(), 51);
         for (int profile = 1; profile <= 51; ++profile) {
             AudioFile file;
@@ -226,8 +237,7 @@ private slots:
     }
 
     // The writer converts whatever it is given to its own format.
-    void inputConversion_data()
-    {
+    void inputConversion_data() {
         QTest::addColumn<QString>("ext");
         QTest::addColumn<int>("inRate");
         QTest::addColumn<int>("inChannels");
@@ -236,8 +246,7 @@ private slots:
         QTest::newRow("ogg from 96000 mono") << "ogg" << 96000 << 1;
         QTest::newRow("wav from 44100 stereo") << "wav" << 44100 << 2;
     }
-    void inputConversion()
-    {
+    void inputConversion() {
         QFETCH(QString, ext);
         QFETCH(int, inRate);
         QFETCH(int, inChannels);

@@ -1,0 +1,1 @@
+pelvanto_add_fuzzer(fuzz_audiofile_reader SOURCES fuzz_audiofile_reader.cpp LIBS pelvanto_components)
