@@ -33,13 +33,18 @@ QList<QByteArray> splitLines(const QByteArray &data) {
 QList<RecordedItem> parse(const QByteArray &data) {
     QList<RecordedItem> items;
     for (const QByteArray &line : splitLines(data)) {
+        // A blank line ends the project like any short line, but adds no empty row.
         if (line.isEmpty())
-            continue;
+            break;
         const QList<QByteArray> f = line.split('\t');
         auto field = [&f](qsizetype i) {
             return i < f.size() ? QString::fromUtf8(f[i]) : QString();
         };
         items.append(RecordedItem{field(0), field(1), field(2), field(3), field(4)});
+        // A line of fewer than five fields is where the project ends: what was read stays,
+        // that line's row keeps the fields it has.
+        if (f.size() < 5)
+            break;
     }
     return items;
 }

@@ -66,7 +66,7 @@ private slots:
 
     void absentKeysMeanProgramFolderNoPrefixAndDateTime() {
         const QDateTime t = at(2012, 5, 6, 7, 8, 9);
-        OutputPathBuilder builder([t] { return t; });
+        OutputPathBuilder builder([t] { return QDateTime(t); });
         QCOMPARE(builder.plan(settings(), QStringLiteral("WAV"), 3).path,
                  program.path() + QStringLiteral("/050612070809.WAV"));
         // "0" for the folder and a datetime that is not a number behave the same.

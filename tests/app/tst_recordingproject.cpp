@@ -83,19 +83,30 @@ private slots:
     }
 
     void badLinesLoadWhatTheyCan() {
+        // Junk and missing paths load as they stand.
         static const char raw[] = "1\t/a.WAV\t1MB\t0:01.000\tmonday\r\n"
-                                  "2\t/b.WAV\r\n"                   // too few fields
-                                  "\r\n"                            // blank
-                                  "3\t\t2MB\t0:02.000\ttuesday\r\n" // no path
-                                  "\x01\xff\xfe\0junk\tpath\0x\r\n" // binary junk
-                                  "5\t/e.WAV\t5MB\t0:05.000\tfriday\r\n";
+                                  "3\t\t2MB\t0:02.000\ttuesday\r\n"       // no path
+                                  "\x01\xff\xfe\0junk\tpath\0x\t\t\t\r\n" // binary junk
+                                  "5\t/e.WAV\t5MB\t0:05.000\tfriday\textra\r\n";
         const auto items = project::parse(QByteArray(raw, sizeof raw - 1));
-        QCOMPARE(items.size(), 5);
+        QCOMPARE(items.size(), 4);
         QCOMPARE(items[0].path, QStringLiteral("/a.WAV"));
+        QCOMPARE(items[1], (RecordedItem{"3", "", "2MB", "0:02.000", "tuesday"}));
+        QCOMPARE(items[2].size, QString());
+        QCOMPARE(items[3], (RecordedItem{"5", "/e.WAV", "5MB", "0:05.000", "friday"}));
+    }
+
+    void shortLineEndsTheProject() {
+        static const char raw[] = "1\t/a.WAV\t1MB\t0:01.000\tmonday\r\n"
+                                  "2\t/b.WAV\r\n" // too few fields
+                                  "3\t/c.WAV\t2MB\t0:02.000\ttuesday\r\n";
+        const auto items = project::parse(QByteArray(raw));
+        QCOMPARE(items.size(), 2);
         QCOMPARE(items[1], (RecordedItem{"2", "/b.WAV", "", "", ""}));
-        QCOMPARE(items[2], (RecordedItem{"3", "", "2MB", "0:02.000", "tuesday"}));
-        QCOMPARE(items[3].size, QString());
-        QCOMPARE(items[4], (RecordedItem{"5", "/e.WAV", "5MB", "0:05.000", "friday"}));
+
+        const auto blank =
+            project::parse("1\t/a\t1MB\t0:01.000\tx\r\n\r\n2\t/b\t1MB\t0:01.000\ty\r\n");
+        QCOMPARE(blank.size(), 1);
     }
 
     void unreadableFileAndUnwritablePath() {
