@@ -50,6 +50,12 @@ QString flagText(const QCheckBox *box) {
     return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+// Shows a description from its start.
+void showDescription(QLineEdit *field, const QString &text) {
+    field->setText(text);
+    field->setCursorPosition(0);
+}
+
 template <typename T> T *named(T *widget, const QString &name) {
     widget->setObjectName(name);
     return widget;
@@ -95,6 +101,7 @@ QWidget *Form2::buildMixerTab() {
         c.box = new QWidget(m_frame14);
         c.box->setFixedWidth(columnWidth);
         auto *col = new QVBoxLayout(c.box);
+        col->setContentsMargins(2, 0, 2, 0);
         c.name = named(new QLabel(QStringLiteral("Label1"), c.box), arrayName("Label", i));
         c.name->setWordWrap(true);
         c.name->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -116,6 +123,11 @@ QWidget *Form2::buildMixerTab() {
             arrayName("chSelect", i));
         c.advanced =
             named(new QPushButton(QStringLiteral("Advanced"), c.box), arrayName("cmdAdvanced", i));
+        // Columns line up whether or not a line has advanced controls.
+        QSizePolicy keepPlace = c.advanced->sizePolicy();
+        keepPlace.setRetainSizeWhenHidden(true);
+        c.advanced->setSizePolicy(keepPlace);
+        c.advanced->setStyleSheet(QStringLiteral("padding-left: 2px; padding-right: 2px;"));
         col->addWidget(c.name);
         col->addWidget(volumeLabel);
         col->addWidget(c.volume, 1, Qt::AlignHCenter);
@@ -163,10 +175,12 @@ QWidget *Form2::buildFormatsTab() {
     for (const Row &row : rows) {
         auto *field = named(new QLineEdit(formats), QString::fromLatin1(row.text));
         field->setReadOnly(true);
-        field->setMinimumWidth(360);
+        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral(
+                                   "WAV CCITT G.726 ADPCM 4-bit, 44100 Hz, mono, 176.4 kbit/s")) +
+                               24);
         auto *button =
             named(new QPushButton(QStringLiteral("..."), formats), QString::fromLatin1(row.button));
-        button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         grid->addWidget(new QLabel(QString::fromLatin1(row.label), formats), r, 0);
         grid->addWidget(field, r, 1);
         grid->addWidget(button, r, 2);
@@ -290,21 +304,21 @@ void Form2::loadMixer() {
 void Form2::describeFormats() {
     const FormatValues &v = m_values;
     m_file.SetMp3Format(v.mp3Frequency, v.mp3Bitrate, v.mp3Channels);
-    m_txtMp3->setText(m_file.FormatDescription());
+    showDescription(m_txtMp3, m_file.FormatDescription());
     if (v.wavFormatChosen) {
-        m_txtWav->setText(AudioFile::DescribeWavFormat(m_file.CurrentWavFormat()));
+        showDescription(m_txtWav, AudioFile::DescribeWavFormat(m_file.CurrentWavFormat()));
     } else {
         m_file.SetPcmFormat(v.wavFrequency, v.wavChannels, kPcmBits);
-        m_txtWav->setText(m_file.FormatDescription());
+        showDescription(m_txtWav, m_file.FormatDescription());
     }
     m_file.SetVoxFormat(v.voxFrequency);
-    m_txtVox->setText(m_file.FormatDescription());
+    showDescription(m_txtVox, m_file.FormatDescription());
     m_file.SetRawFormat(v.rawCoding, v.rawFrequency, v.rawChannels, kPcmBits);
-    m_txtRaw->setText(m_file.FormatDescription());
+    showDescription(m_txtRaw, m_file.FormatDescription());
     m_file.SetG726Format(v.g726Frequency, v.g726Bits);
-    m_txtG726->setText(m_file.FormatDescription());
+    showDescription(m_txtG726, m_file.FormatDescription());
     v.applyOgg(m_file);
-    m_txtOgg->setText(m_file.FormatDescription());
+    showDescription(m_txtOgg, m_file.FormatDescription());
 }
 
 void Form2::loadFilters() {
@@ -371,37 +385,37 @@ void Form2::advancedClicked(int line) {
 
 void Form2::openMp3() {
     frmMP3 window(
-        m_file, m_values, [this](const QString &d) { m_txtMp3->setText(d); }, this);
+        m_file, m_values, [this](const QString &d) { showDescription(m_txtMp3, d); }, this);
     window.exec();
 }
 
 void Form2::openWav() {
     frmWAV window(
-        m_file, m_values, [this](const QString &d) { m_txtWav->setText(d); }, this);
+        m_file, m_values, [this](const QString &d) { showDescription(m_txtWav, d); }, this);
     window.exec();
 }
 
 void Form2::openVox() {
     frmVOX window(
-        m_file, m_values, [this](const QString &d) { m_txtVox->setText(d); }, this);
+        m_file, m_values, [this](const QString &d) { showDescription(m_txtVox, d); }, this);
     window.exec();
 }
 
 void Form2::openOgg() {
     frmOgg window(
-        m_file, m_values, [this](const QString &d) { m_txtOgg->setText(d); }, this);
+        m_file, m_values, [this](const QString &d) { showDescription(m_txtOgg, d); }, this);
     window.exec();
 }
 
 void Form2::openRaw() {
     frmRAW window(
-        m_file, m_values, [this](const QString &d) { m_txtRaw->setText(d); }, this);
+        m_file, m_values, [this](const QString &d) { showDescription(m_txtRaw, d); }, this);
     window.exec();
 }
 
 void Form2::openG726() {
     frmG726 window(
-        m_file, m_values, [this](const QString &d) { m_txtG726->setText(d); }, this);
+        m_file, m_values, [this](const QString &d) { showDescription(m_txtG726, d); }, this);
     window.exec();
 }
 

@@ -30,6 +30,10 @@ UpDown::UpDown(QWidget *parent)
     m_down->setArrowType(Qt::DownArrow);
     m_up->setAutoRepeat(true);
     m_down->setAutoRepeat(true);
+    for (QToolButton *b : {m_up, m_down}) {
+        b->setFixedSize(20, 12);
+        b->setStyleSheet(QStringLiteral("padding: 0px;"));
+    }
     m_up->setObjectName(QStringLiteral("up"));
     m_down->setObjectName(QStringLiteral("down"));
     auto *layout = new QVBoxLayout(this);

@@ -183,9 +183,13 @@ void frmOgg::load() {
     qualityClicked();
     setQuietly(m_sldrQuality, kDefaultQuality);
 
-    // A nominal bit rate that is not offered keeps its value; the slider shows 128.
+    // A nominal bit rate that is not offered keeps its value; the slider shows 128. No bit
+    // rate at all (nothing stored yet) is the 128 the slider shows, which the encoder would
+    // use anyway.
     if (const auto v = sv::toInt16(read(keys::OggBitrate)))
         m_values.oggBitrate = *v;
+    if (m_values.oggBitrate <= 0)
+        m_values.oggBitrate = kFallbackBitrate;
     const int nominalAt = positionOf(m_values.oggBitrate);
     setQuietly(m_sldrBitrate, nominalAt > 0 ? nominalAt : kFallbackPosition);
     m_lblBitrate->setText(

@@ -344,6 +344,19 @@ private slots:
                  QStringLiteral("Ogg Vorbis 100 kbit/s nominal, 44100 Hz, stereo"));
     }
 
+    void oggWithoutStoredBitrateShowsWhatItUses() {
+        ProgramFolderScope folder;
+        put(s::Ogg, keys::OggBitrate, QStringLiteral("-5"));
+        AudioFile file;
+        FormatValues values; // nothing applied at start-up: nominal 0
+        frmOgg w(file, values, {});
+        QCOMPARE(child<QSlider>(&w, "sldrBitrate")->value(), 2);
+        QCOMPARE(child<QLabel>(&w, "lblBitrate")->text(),
+                 QStringLiteral("Current nominal Bitrate: 128 kbit"));
+        child<QPushButton>(&w, "cmdOk")->click();
+        QCOMPARE(get(s::Ogg, keys::OggBitrate), QStringLiteral("128"));
+    }
+
     void oggSlidersBoxesAndCancel() {
         ProgramFolderScope folder;
         put(s::Ogg, keys::OggQuality, QStringLiteral("-20"));
