@@ -43,13 +43,13 @@ bool RecordingSession::start(const QString &path) {
     failureReported_ = false;
     elapsed_ = elapsedText(0);
     emit elapsedChanged(elapsed_);
+    // Blocks of an earlier recording never reach this file.
+    while (!recorder_.GetRecordedBlock().isEmpty()) {
+    }
     recorder_.RecordStart();
     if (recorder_.RecordStatus() < 0) {
         file_.CloseFile();
         return false;
-    }
-    // Blocks of an earlier recording never reach this file.
-    while (!recorder_.GetRecordedBlock().isEmpty()) {
     }
     recording_ = true;
     return true;
