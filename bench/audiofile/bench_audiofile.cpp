@@ -86,7 +86,7 @@ bool makeInput(const QString &path) {
         return false;
     std::mt19937 gen(7);
     std::normal_distribution<double> noise(0, 600);
-    QVector<qint16> block(kRate * 2);
+    QVector<qint16> block(qsizetype{kRate} * 2);
     double phase[3] = {0, 0, 0};
     const double freqs[3] = {220, 554.37, 1318.5};
     for (int s = 0; s < kSeconds; ++s) {
@@ -96,8 +96,10 @@ bool makeInput(const QString &path) {
                 phase[k] += 2 * M_PI * freqs[k] * (1 + 0.01 * std::sin(s * 0.7 + k)) / kRate;
                 v += 5000 * std::sin(phase[k]) * (0.6 + 0.4 * std::sin(0.3 * s + i * 1e-4 + k));
             }
-            block[2 * i] = static_cast<qint16>(qBound(-32768.0, v + noise(gen), 32767.0));
-            block[2 * i + 1] = static_cast<qint16>(qBound(-32768.0, 0.8 * v + noise(gen), 32767.0));
+            block[qsizetype{2} * i] =
+                static_cast<qint16>(qBound(-32768.0, v + noise(gen), 32767.0));
+            block[qsizetype{2} * i + 1] =
+                static_cast<qint16>(qBound(-32768.0, 0.8 * v + noise(gen), 32767.0));
         }
         if (!file.WriteBlock(block))
             return false;

@@ -211,7 +211,7 @@ public:
         constexpr qint64 kChunk = 65536;
         for (qint64 done = 0; done < count;) {
             const int n = static_cast<int>(qMin(kChunk, count - done));
-            m_out.resize(static_cast<qsizetype>(n * 5 / 4 + 7200));
+            m_out.resize(static_cast<qsizetype>(n) * 5 / 4 + 7200);
             auto *out = reinterpret_cast<unsigned char *>(m_out.data());
             int bytes = 0;
             const qint16 *in = frames + done * m_channels;

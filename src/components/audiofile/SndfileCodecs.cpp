@@ -309,7 +309,7 @@ public:
             if (m_file == nullptr)
                 return 0;
         }
-        QVector<qint16> scratch(8192 * m_channels);
+        QVector<qint16> scratch(qsizetype{8192} * m_channels);
         while (m_position < frame) {
             const sf_count_t got =
                 sf_readf_short(m_file, scratch.data(), qMin<qint64>(8192, frame - m_position));

@@ -64,7 +64,7 @@ public:
             }
             if (got <= 0)
                 break;
-            done += got / (m_channels * 2);
+            done += got / (static_cast<long>(m_channels) * 2);
         }
         return done;
     }

@@ -101,7 +101,7 @@ bool Writer::writeInput(const qint16 *samples, qint64 elements, QString *error) 
 bool Writer::flushConverter(QString *error) {
     if (m_swr == nullptr)
         return true;
-    m_converted.resize(4096 * m_channels);
+    m_converted.resize(qsizetype{4096} * m_channels);
     auto *out = reinterpret_cast<uint8_t *>(m_converted.data());
     for (;;) {
         const int got = swr_convert(m_swr, &out, 4096, nullptr, 0);

@@ -22,7 +22,7 @@ Probe probe(const QString &path, const QStringList &inputArgs) {
     if (r.exitCode != 0)
         return p;
     const QJsonObject root = QJsonDocument::fromJson(r.out).object();
-    for (const QJsonValue &v : root.value(QStringLiteral("streams")).toArray()) {
+    for (const auto &v : root.value(QStringLiteral("streams")).toArray()) {
         const QJsonObject s = v.toObject();
         if (s.value(QStringLiteral("codec_type")).toString() != QLatin1String("audio"))
             continue;
@@ -79,8 +79,10 @@ double bandPower(const QVector<qint16> &mono, int rate, double lo, double hi) {
     constexpr int kWindow = 2048;
     double total = 0;
     int count = 0;
-    for (qsizetype start = 0; start + kWindow <= mono.size(); start += kWindow * 4) {
-        for (double f = lo; f <= hi; f += 250) {
+    for (qsizetype start = 0; start + kWindow <= mono.size(); start += qsizetype{kWindow} * 4) {
+        const int steps = static_cast<int>((hi - lo) / 250);
+        for (int step = 0; step <= steps; ++step) {
+            const double f = lo + step * 250.0;
             const double w = 2.0 * M_PI * f / rate;
             const double coeff = 2.0 * std::cos(w);
             double s1 = 0;

@@ -12,7 +12,6 @@ int main(int argc, char **argv) {
     if (argc < 2)
         return 2;
     pelvanto::AudioFile file;
-    file.SetAdpcmFormat(22050, 2);
     if (argc > 2 && QByteArray(argv[2]) == "adpcm")
         file.SetAdpcmFormat(22050, 2);
     else

@@ -128,10 +128,10 @@ private slots:
         QCOMPARE(file.SamplesPerFrame(), channels);
         QVERIFY(!file.FormatDescription().isEmpty());
         const qint64 expected = 3LL * rate;
-        QVERIFY2(std::abs(file.LengthSamples() - expected) <= slack * rate + rate / 50,
+        QVERIFY2(std::abs(file.LengthSamples() - expected) <= slack * rate + rate / 50.0,
                  qPrintable(QString::number(file.LengthSamples())));
         const QVector<qint16> all = readAll(file);
-        QVERIFY2(std::abs(all.size() / channels - expected) <= slack * rate + rate / 50,
+        QVERIFY2(std::abs(all.size() / channels - expected) <= slack * rate + rate / 50.0,
                  qPrintable(QString::number(all.size() / channels)));
         const double f = toneFrequency(toMono(all, channels), rate);
         QVERIFY2(std::abs(f - kTone) < kTone * 0.02, qPrintable(QString::number(f)));
@@ -279,7 +279,7 @@ private slots:
         AudioFile file;
         if (file.OpenRead(cut) == 0) {
             const QVector<qint16> all = readAll(file);
-            QVERIFY(all.size() / file.ChannelCount() < 3 * file.SampleRate());
+            QVERIFY(all.size() / file.ChannelCount() < qsizetype{3} * file.SampleRate());
             file.SeekTo(file.LengthSamples() - 10, 3);
             readAll(file);
         }

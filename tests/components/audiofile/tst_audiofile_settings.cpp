@@ -319,7 +319,7 @@ private slots:
         rlimit saved{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
         rlimit limited = saved;
-        limited.rlim_cur = 64 * 1024;
+        limited.rlim_cur = rlim_t{64} * 1024;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
         AudioFile file;
         bool failed = false;

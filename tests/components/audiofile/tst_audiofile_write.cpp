@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(file.SampleRate(), rate);
         QCOMPARE(file.ChannelCount(), channels);
         QCOMPARE(file.SamplesPerFrame(), channels);
-        QVERIFY(std::abs(file.LengthSamples() - 2 * rate) <= durationSlack * rate + 2);
+        QVERIFY(std::abs(file.LengthSamples() - qint64{2} * rate) <= durationSlack * rate + 2);
         QVector<qint16> all;
         for (;;) {
             const QVector<qint16> block = file.ReadBlock(4096);
@@ -160,7 +160,7 @@ private slots:
             QCOMPARE(block.size() % channels, 0);
             all += block;
         }
-        QVERIFY(std::abs(all.size() / channels - 2 * rate) <= durationSlack * rate + 2);
+        QVERIFY(std::abs(all.size() / channels - qsizetype{2} * rate) <= durationSlack * rate + 2);
         const double ours = toneFrequency(toMono(all, channels), rate);
         QVERIFY2(std::abs(ours - kTone) < kTone * 0.03, qPrintable(QString::number(ours)));
         file.CloseFile();
