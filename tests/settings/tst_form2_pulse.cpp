@@ -6,8 +6,10 @@
 #include "SettingsTestUtil.h"
 #include "audiofile/AudioFile.h"
 #include "capture/AudioRecord.h"
+#include "frmAdv.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QSlider>
@@ -140,6 +142,33 @@ private slots:
         select->click();
         QVERIFY(!serverMuted(mic));
         QVERIFY(select->isChecked());
+    }
+
+    void advancedChannelLevel() {
+        ProgramFolderScope folder;
+        AudioRecord rec;
+        QVERIFY(rec.DeviceCount() >= 1);
+        rec.SetCurrentSource(0);
+        frmAdv w(rec);
+        auto *list = child<QComboBox>(&w, QStringLiteral("Combo1"));
+        // The first channel level is the left channel's.
+        const int left = list->findText(QStringLiteral("Volume "), Qt::MatchStartsWith);
+        QVERIFY(left >= 0);
+        list->setCurrentIndex(left);
+        auto *slider = child<QSlider>(&w, QStringLiteral("Slider1"));
+        QVERIFY(!slider->isHidden());
+        QCOMPARE(slider->value(), 65535);
+        slider->setValue(16384);
+        const QList<int> v = serverVolumes(mic);
+        QVERIFY(qAbs(v[0] - 16384) < 200);
+        QCOMPARE(v[1], 65536);
+        QCOMPARE(slider->value(), rec.AdvancedControlValue(left).toInt());
+        // The mute switch of the line, as a check box.
+        list->setCurrentIndex(list->findText(QStringLiteral("Mute")));
+        auto *mute = child<QCheckBox>(&w, QStringLiteral("Check1"));
+        QVERIFY(!mute->isChecked());
+        mute->click();
+        QVERIFY(serverMuted(mic));
     }
 };
 
