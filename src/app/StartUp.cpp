@@ -1,6 +1,8 @@
 #include "StartUp.h"
 
 #include "Form1.h"
+#include "Form5.h"
+#include "frmtray.h"
 #include "platform/MessageBox.h"
 #include "platform/SingleInstance.h"
 
@@ -16,7 +18,16 @@ int runPelvanto(QApplication &app) {
                          QMessageBox::Critical);
         return 1;
     }
-    Form1 mainWindow;
+    // Closing the last window must not end the program behind exitsystem's back.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    frmtray tray;
+    Form1 mainWindow(&tray);
+    // The schedule runs hidden from the start; its timer starts and stops recordings.
+    Form5 schedule(mainWindow, &mainWindow);
+    mainWindow.setScheduleWindow(&schedule);
+    QObject::connect(&mainWindow, &Form1::exited, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     mainWindow.show();
     return app.exec();
 }

@@ -1,0 +1,207 @@
+// Start-up: from creating the main window to its being shown, median of runs.
+// Recording: CPU time of this process per second of MP3 recorded with both
+// displays visible (share of one core), and lame's CPU time for the same audio.
+// Needs the test sound server (tools/services.sh) for the recording part.
+#include "Form1.h"
+#include "Inifun.h"
+#include "RecordedFilesView.h"
+#include "audiofile/AudioFile.h"
+#include "capture/AudioRecord.h"
+#include "platform/MessageBox.h"
+#include "platform/ProgramFolder.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+
+using namespace pelvanto;
+
+namespace {
+
+double cpuSeconds(int who) {
+    rusage u{};
+    getrusage(who, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+void set(const char *section, const char *key, const QString &value) {
+    Inifun::WriteIni(Inifun::settingsFile(), QString::fromLatin1(section), QString::fromLatin1(key),
+                     value);
+}
+
+double startUpMs() {
+    QElapsedTimer t;
+    t.start();
+    Form1 form;
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        return -1;
+    const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
+    form.exitsystem();
+    return ms;
+}
+
+// Records `seconds` of MP3 with both displays visible and prints the CPU share.
+bool measureRecording(const QTemporaryDir &dir, bool filters) {
+    for (const char *k : {"notch", "highpass", "lowpass", "autogain"})
+        set("other", k, filters ? QStringLiteral("1") : QStringLiteral("0"));
+    Form1 form;
+    form.resize(900, 700);
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        std::printf("the window was not shown\n");
+    auto *encoders = form.findChild<QComboBox *>(QStringLiteral("cboEncoders"));
+    if (form.audioRecord() == nullptr || encoders == nullptr || encoders->count() == 0) {
+        std::printf("recording: skipped (no recording device; start tools/services.sh)\n");
+        return true;
+    }
+    encoders->setCurrentIndex(1);
+    const qint64 seconds = 20;
+    qint64 seen = 0;
+    QObject::connect(form.audioRecord(), &AudioRecord::Timer, &form,
+                     [&seen](qint64 s, int, int) { seen = s; });
+    form.StartRecord();
+    if (!form.isRecording()) {
+        std::printf("recording: the recorder did not start\n");
+        return false;
+    }
+    // Settle, then measure over whole seconds of captured audio.
+    while (seen < 44100)
+        QTest::qWait(10);
+    const qint64 from = seen;
+    const double cpu0 = cpuSeconds(RUSAGE_SELF);
+    QElapsedTimer wall;
+    wall.start();
+    while (seen < from + seconds * 44100)
+        QTest::qWait(10);
+    const double cpu = cpuSeconds(RUSAGE_SELF) - cpu0;
+    const double wallS = static_cast<double>(wall.nsecsElapsed()) / 1e9;
+    const double audioS = static_cast<double>(seen - from) / 44100.0;
+    form.StopRecord();
+    const QString mp3 = form.recordedFiles().model().items().last().path;
+    std::printf(
+        "recording MP3 128 kbit/s 44.1 kHz stereo, both displays visible, input filters "
+        "and gain control %s:\n"
+        "  %.2f s CPU for %.1f s of audio (%.1f s wall): %.2f %% of one core (goal <= 3 %%)\n",
+        filters ? "on (the defaults of a fresh settings.dat)" : "off", cpu, audioS, wallS,
+        100.0 * cpu / wallS);
+
+    // lame encoding the same audio (decoded by ffmpeg to WAV first).
+    const QString wav = dir.filePath(QStringLiteral("same.wav"));
+    QProcess::execute(QStringLiteral("ffmpeg"),
+                      {"-v", "error", "-y", "-i", mp3, "-t", QString::number(audioS), wav});
+    const double child0 = cpuSeconds(RUSAGE_CHILDREN);
+    const int rc =
+        QProcess::execute(QStringLiteral("lame"),
+                          {"--quiet", "-b", "128", wav, dir.filePath(QStringLiteral("lame.mp3"))});
+    const double lameCpu = cpuSeconds(RUSAGE_CHILDREN) - child0;
+    if (rc == 0 && lameCpu > 0)
+        std::printf("  lame -b 128 on the same %.1f s: %.2f s CPU; Pelvanto/lame = %.2f "
+                    "(capture, encoding and displays against encoding alone)\n",
+                    audioS, lameCpu, cpu / lameCpu);
+    else
+        std::printf("  lame: not available\n");
+    form.exitsystem();
+    return true;
+}
+
+// From starting the program to its main window being mapped on the X server,
+// as xdotool sees it (to within one xdotool run). -1 when it cannot be
+// measured here.
+double launchToShownMs() {
+    const QString display =
+        qEnvironmentVariable("PELVANTO_TEST_DISPLAY", qEnvironmentVariable("DISPLAY"));
+    if (display.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        return -1;
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/pelvanto");
+    if (!QFileInfo(program).isExecutable())
+        return -1;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QProcess app;
+    app.setProcessEnvironment(env);
+    QElapsedTimer t;
+    t.start();
+    app.start(program, {});
+    if (!app.waitForStarted())
+        return -1;
+    // xdotool's own --sync polls twice a second: ask it again and again instead.
+    bool found = false;
+    double ms = -1;
+    while (!found && t.elapsed() < 20000 && app.state() == QProcess::Running) {
+        QProcess search;
+        search.setProcessEnvironment(env);
+        search.start(QStringLiteral("xdotool"),
+                     {"search", "--onlyvisible", "--name", "^Pelvanto v3\\.10 $"});
+        found = search.waitForFinished(5000) && search.exitCode() == 0;
+        if (found)
+            ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
+    }
+    app.terminate();
+    if (!app.waitForFinished(5000)) {
+        app.kill();
+        app.waitForFinished();
+    }
+    return found ? ms : -1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    setProgramFolderOverride(dir.path());
+    MessageBox::setResponder([](const QString &, QMessageBox::Icon, QMessageBox::StandardButtons) {
+        return QMessageBox::Cancel;
+    });
+    set("set", "outputfolder", dir.path());
+    set("set", "filename", QStringLiteral("bench"));
+    set("set", "datetime", QStringLiteral("0"));
+    set("set", "existedfile", QStringLiteral("1"));
+    set("set", "outputformat", QStringLiteral("1"));
+    set("mp3", "MP3Frequency", QStringLiteral("44100"));
+    set("mp3", "MP3Bitrate", QStringLiteral("128"));
+    set("mp3", "MP3Channels", QStringLiteral("2"));
+
+    QList<double> launches;
+    for (int i = 0; i < 5; ++i) {
+        const double ms = launchToShownMs();
+        if (ms < 0)
+            break;
+        launches << ms;
+    }
+    if (launches.isEmpty()) {
+        std::printf("launch to window shown: not measured (needs the test X server and xdotool)\n");
+    } else {
+        std::sort(launches.begin(), launches.end());
+        std::printf("launch to window shown (X11): median %.1f ms (min %.1f, max %.1f) over %lld "
+                    "runs\n",
+                    launches[launches.size() / 2], launches.first(), launches.last(),
+                    static_cast<long long>(launches.size()));
+    }
+
+    QList<double> starts;
+    for (int i = 0; i < 7; ++i)
+        starts << startUpMs();
+    std::sort(starts.begin(), starts.end());
+    std::printf("main window created and shown in process: median %.1f ms (min %.1f, max %.1f) "
+                "over %lld runs\n",
+                starts[starts.size() / 2], starts.first(), starts.last(),
+                static_cast<long long>(starts.size()));
+
+    const bool ok = measureRecording(dir, true) && measureRecording(dir, false);
+    return ok ? 0 : 1;
+}

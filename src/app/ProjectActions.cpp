@@ -1,0 +1,48 @@
+#include "ProjectActions.h"
+
+#include "RecordedFilesView.h"
+#include "RecordingProject.h"
+#include "UserDialogs.h"
+#include "platform/MessageBox.h"
+
+namespace pelvanto {
+
+namespace {
+QString filter() {
+    return QString::fromLatin1(RecordingProject::kFilter);
+}
+} // namespace
+
+ProjectActions::ProjectActions(RecordedFilesView &list, QWidget *window, QObject *parent)
+    : QObject(parent), list_(list), window_(window) {}
+
+void ProjectActions::newProject() {
+    list_.clear();
+}
+
+void ProjectActions::openProject() {
+    const QStringList files = UserDialogs::openFiles(
+        window_, QString::fromLatin1(RecordingProject::kOpenTitle), filter());
+    if (RecordingProject::appendProjects(list_.model(), files) > 0)
+        list_.refresh();
+}
+
+bool ProjectActions::saveProject() {
+    const QString file =
+        UserDialogs::saveFile(window_, QString::fromLatin1(RecordingProject::kSaveTitle), filter());
+    if (file.isEmpty())
+        return false;
+    return RecordingProject::save(file, list_.model().items());
+}
+
+void ProjectActions::offerSaveAtExit() {
+    if (list_.model().count() == 0)
+        return;
+    const auto answer =
+        MessageBox::show(window_, QStringLiteral("Do you need to save the recording project file?"),
+                         QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel);
+    if (answer == QMessageBox::Ok)
+        saveProject();
+}
+
+} // namespace pelvanto
