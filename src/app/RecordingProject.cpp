@@ -1,5 +1,7 @@
 #include "RecordingProject.h"
 
+#include "platform/TextLines.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -10,29 +12,11 @@ namespace {
 // A project lists recordings; anything far larger is not a project.
 constexpr qint64 kMaxProjectBytes = qint64{64} * 1024 * 1024;
 
-QList<QByteArray> splitLines(const QByteArray &data) {
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    const qsizetype n = data.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = data[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.append(data.mid(start, i - start));
-        if (c == '\r' && i + 1 < n && data[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines.append(data.mid(start));
-    return lines;
-}
-
 } // namespace
 
 QList<RecordedItem> parse(const QByteArray &data) {
     QList<RecordedItem> items;
-    for (const QByteArray &line : splitLines(data)) {
+    for (const QByteArray &line : splitTextLines(data)) {
         // A blank line ends the project like any short line, but adds no empty row.
         if (line.isEmpty())
             break;

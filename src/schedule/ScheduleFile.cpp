@@ -1,5 +1,7 @@
 #include "ScheduleFile.h"
 
+#include "platform/TextLines.h"
+
 #include "platform/ProgramFolder.h"
 
 #include <QFile>
@@ -12,24 +14,6 @@ namespace {
 
 // A schedule holds a handful of rows; a far larger file is not a schedule.
 constexpr qint64 kMaxScheduleBytes = qint64{64} * 1024 * 1024;
-
-QList<QByteArray> splitLines(const QByteArray &data) {
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    const qsizetype n = data.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = data[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.append(data.mid(start, i - start));
-        if (c == '\r' && i + 1 < n && data[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines.append(data.mid(start));
-    return lines;
-}
 
 } // namespace
 
@@ -49,7 +33,7 @@ std::optional<QDateTime> parseDateTime(const QString &text) {
 
 QList<ScheduleItem> parse(const QByteArray &data) {
     QList<ScheduleItem> items;
-    for (const QByteArray &line : splitLines(data)) {
+    for (const QByteArray &line : splitTextLines(data)) {
         const QList<QByteArray> f = line.split('\t');
         auto field = [&f](qsizetype i) {
             return i < f.size() ? QString::fromUtf8(f[i]) : QString();

@@ -3,6 +3,7 @@ target_sources(pelvanto_components PRIVATE
   platform/SingleInstance.cpp
   platform/MessageBox.cpp
   platform/Skin.cpp
+  platform/TextLines.cpp
   platform/ShellOpen.cpp
   platform/MixerLauncher.cpp
   platform/HelpOpener.cpp
