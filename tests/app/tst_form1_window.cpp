@@ -2,6 +2,7 @@
 // the refusal of a second running copy.
 #include "Form1TestUtil.h"
 #include "Form5.h"
+#include "ScheduleFile.h"
 #include "StartUp.h"
 #include "frmtray.h"
 #include "platform/GlobalHotkeys.h"
@@ -108,6 +109,36 @@ private slots:
             QTRY_VERIFY(form.isVisible());
             QVERIFY(!form.isMinimized());
         }
+    }
+
+    void scheduledRecordingRunsByItself() {
+        REQUIRE_PULSE();
+        REQUIRE_TOOL("ffmpeg");
+        Environment env;
+        env.plainNames(QStringLiteral("sched"));
+        env.answer = QMessageBox::Cancel;
+        Form1 form;
+        QVERIFY(chooseDevice(form, QStringLiteral("sine_mic")));
+        Form5 schedule(form, &form); // the real clock and its one-second check
+        const QDateTime now = QDateTime::currentDateTime();
+        schedule.addItem({schedulefile::dateTimeText(now.addSecs(2)),
+                          schedulefile::dateTimeText(now.addSecs(5)), QString(),
+                          QString::fromLatin1(schedulefile::kWaiting), QStringLiteral("news")});
+
+        QTRY_VERIFY_WITH_TIMEOUT(form.isRecording(), 6000);
+        QCOMPARE(schedule.items()[0].status, QString::fromLatin1(schedulefile::kDone));
+        QTRY_VERIFY_WITH_TIMEOUT(!form.isRecording(), 8000);
+        QCOMPARE(form.recordedFiles().model().count(), 1);
+
+        // Start and stop fall on whole seconds three apart; each is taken at the
+        // first tick after it, so the recording holds about three seconds of the tone.
+        const QString file = row(form, 0).value(1);
+        QCOMPARE(file, env.path(QStringLiteral("rec/sched.WAV")));
+        const QVector<qint16> decoded = decode(file);
+        const double seconds = decoded.size() / 8000.0;
+        QVERIFY2(seconds > 1.9 && seconds < 4.1, qPrintable(QString::number(seconds)));
+        QVERIFY(std::abs(toneHz(decoded, 8000) - 440.0) < 3.0);
+        form.exitsystem();
     }
 
     void scheduleEntryOpensTheScheduleWindow() {
