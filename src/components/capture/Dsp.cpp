@@ -122,12 +122,19 @@ void AutoGain::process(float *interleaved, qsizetype frames) {
     constexpr double kMaxBoostDb = 40.0;
     constexpr double kMaxCutDb = -40.0;
     constexpr double kFloorDb = -80.0; // below this it is noise or silence: hold the gain
+    // The envelope follows every frame; the gain is decided once per short step and
+    // ramped linearly across it, which keeps logarithms out of the per-sample loop.
+    constexpr qsizetype kStep = 16;
     float *p = interleaved;
-    for (qsizetype i = 0; i < frames; ++i, p += channels_) {
-        float peak = 0.0F;
-        for (int c = 0; c < channels_; ++c)
-            peak = std::max(peak, std::fabs(p[c]));
-        envelope_ += (peak - envelope_) * (peak > envelope_ ? attackCoef_ : releaseCoef_);
+    for (qsizetype start = 0; start < frames; start += kStep) {
+        const qsizetype n = std::min(kStep, frames - start);
+        float *chunk = p + start * channels_;
+        for (qsizetype i = 0; i < n; ++i) {
+            float peak = 0.0F;
+            for (int c = 0; c < channels_; ++c)
+                peak = std::max(peak, std::fabs(chunk[i * channels_ + c]));
+            envelope_ += (peak - envelope_) * (peak > envelope_ ? attackCoef_ : releaseCoef_);
+        }
         double target = 0.0;
         double coef = glideCoef_;
         if (enabled_) {
@@ -143,15 +150,23 @@ void AutoGain::process(float *interleaved, qsizetype frames) {
             target = std::clamp(target, kMaxCutDb, kMaxBoostDb);
             coef = target < gainDb_ ? downCoef_ : upCoef_;
         }
-        gainDb_ += (target - gainDb_) * coef;
-        if (gainDb_ == 0.0)
+        // n steps of the one-pole smoother at once.
+        gainDb_ += (target - gainDb_) * (1.0 - std::pow(1.0 - coef, static_cast<double>(n)));
+        if (std::fabs(gainDb_) < 1e-6 && !enabled_)
+            gainDb_ = 0.0;
+        const float from = linearGain_;
+        linearGain_ = gainDb_ == 0.0 ? 1.0F : static_cast<float>(std::pow(10.0, gainDb_ / 20.0));
+        if (from == 1.0F && linearGain_ == 1.0F)
             continue;
-        const auto g = static_cast<float>(std::pow(10.0, gainDb_ / 20.0));
-        for (int c = 0; c < channels_; ++c)
-            p[c] = std::clamp(p[c] * g, -1.0F, 1.0F);
+        const float slope = (linearGain_ - from) / static_cast<float>(n);
+        for (qsizetype i = 0; i < n; ++i) {
+            const float g = from + slope * static_cast<float>(i + 1);
+            for (int c = 0; c < channels_; ++c) {
+                float &v = chunk[i * channels_ + c];
+                v = std::clamp(v * g, -1.0F, 1.0F);
+            }
+        }
     }
-    if (std::fabs(gainDb_) < 1e-6 && !enabled_)
-        gainDb_ = 0.0;
 }
 
 InputProcessor::InputProcessor(int rate, int channels, const InputSettings &settings)

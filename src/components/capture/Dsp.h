@@ -66,6 +66,7 @@ private:
     double lowDb_ = -30, highDb_ = -10;
     double envelope_ = 0;
     double gainDb_ = 0;
+    float linearGain_ = 1.0F;
     double attackCoef_ = 0, releaseCoef_ = 0, downCoef_ = 0, upCoef_ = 0, glideCoef_ = 0;
 };
 
