@@ -177,8 +177,20 @@ void Form1::buildWindow() {
     resize(760, 620);
 }
 
+// The elapsed time changes twenty times a second while recording or playing; a
+// label of fixed size repaints itself without making the window lay out again.
+void Form1::fixElapsedLabelSize() {
+    Label1->ensurePolished();
+    const QString shown = Label1->text();
+    Label1->setText(QStringLiteral("0000:00.000"));
+    Label1->setFixedSize(Label1->sizeHint());
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setText(shown);
+}
+
 void Form1::Form_Load() {
     Skin::applyTo(this);
+    fixElapsedLabelSize();
 
     AudioRecord_ = std::make_unique<AudioRecord>();
     AudioFile_ = std::make_unique<AudioFile>();

@@ -105,6 +105,7 @@ private:
     void buildWindow();
     void connectActions();
     void Form_Load();
+    void fixElapsedLabelSize();
     void fillDevices();
     void fillSources();
     void fillEncoders();
