@@ -3,7 +3,6 @@
 #include "platform/TextLines.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace pelvanto::RecordingProject {
 
@@ -35,14 +34,8 @@ QList<RecordedItem> parse(const QByteArray &data) {
 
 QByteArray serialize(const QList<RecordedItem> &items) {
     QByteArray out;
-    for (const RecordedItem &item : items) {
-        out += item.number.toUtf8();
-        for (const QString *s : {&item.path, &item.size, &item.duration, &item.recordTime}) {
-            out += '\t';
-            out += s->toUtf8();
-        }
-        out += "\r\n";
-    }
+    for (const RecordedItem &item : items)
+        out += tabRow({item.number, item.path, item.size, item.duration, item.recordTime});
     return out;
 }
 
@@ -67,15 +60,7 @@ int appendProjects(RecordedFiles &list, const QStringList &paths) {
 }
 
 bool save(const QString &path, const QList<RecordedItem> &items) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray data = serialize(items);
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return saveFileAtomically(path, serialize(items));
 }
 
 } // namespace pelvanto::RecordingProject

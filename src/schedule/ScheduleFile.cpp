@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace pelvanto::schedulefile {
 
@@ -45,14 +44,8 @@ QList<ScheduleItem> parse(const QByteArray &data) {
 
 QByteArray serialize(const QList<ScheduleItem> &items) {
     QByteArray out;
-    for (const ScheduleItem &item : items) {
-        out += item.start.toUtf8();
-        for (const QString *s : {&item.stop, &item.file, &item.status, &item.comment}) {
-            out += '\t';
-            out += s->toUtf8();
-        }
-        out += "\r\n";
-    }
+    for (const ScheduleItem &item : items)
+        out += tabRow({item.start, item.stop, item.file, item.status, item.comment});
     return out;
 }
 
@@ -75,15 +68,7 @@ std::optional<QList<ScheduleItem>> load(const QString &path) {
 }
 
 bool save(const QString &path, const QList<ScheduleItem> &items) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray data = serialize(items);
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return saveFileAtomically(path, serialize(items));
 }
 
 } // namespace pelvanto::schedulefile

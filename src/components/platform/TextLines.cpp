@@ -1,5 +1,7 @@
 #include "TextLines.h"
 
+#include <QSaveFile>
+
 namespace pelvanto {
 
 QList<QByteArray> splitTextLines(const QByteArray &data) {
@@ -18,6 +20,21 @@ QList<QByteArray> splitTextLines(const QByteArray &data) {
     if (start < n)
         lines.append(data.mid(start));
     return lines;
+}
+
+QByteArray tabRow(const QStringList &fields) {
+    return fields.join(QLatin1Char('\t')).toUtf8() + "\r\n";
+}
+
+bool saveFileAtomically(const QString &path, const QByteArray &data) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(data) != data.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 } // namespace pelvanto
