@@ -12,9 +12,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -23,6 +26,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace pelvanto;
 
@@ -33,6 +37,30 @@ double cpuSeconds(int who) {
     getrusage(who, &u);
     return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// CPU seconds per thread name, from /proc (user + system).
+QMap<QString, double> threadCpu() {
+    QMap<QString, double> out;
+    const double tick = static_cast<double>(sysconf(_SC_CLK_TCK));
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(tasks.filePath(tid + QStringLiteral("/stat")));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray stat = f.readAll();
+        const qsizetype open = stat.indexOf('(');
+        const qsizetype close = stat.lastIndexOf(')');
+        if (open < 0 || close < open)
+            continue;
+        const QString name = QString::fromUtf8(stat.mid(open + 1, close - open - 1));
+        // Fields after the name: state is field 3, utime 14 and stime 15.
+        const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+        if (fields.size() < 13)
+            continue;
+        out[name] += (fields[11].toDouble() + fields[12].toDouble()) / tick;
+    }
+    return out;
 }
 
 void set(const char *section, const char *key, const QString &value) {
@@ -90,11 +118,13 @@ bool measureRecording(const QTemporaryDir &dir, bool filters) {
         loop.exec();
     const qint64 from = seen;
     const double cpu0 = cpuSeconds(RUSAGE_SELF);
+    const QMap<QString, double> threads0 = threadCpu();
     QElapsedTimer wall;
     wall.start();
     until = from + seconds * 44100;
     loop.exec();
     const double cpu = cpuSeconds(RUSAGE_SELF) - cpu0;
+    const QMap<QString, double> threads1 = threadCpu();
     const double wallS = static_cast<double>(wall.nsecsElapsed()) / 1e9;
     const double audioS = static_cast<double>(seen - from) / 44100.0;
     form.StopRecord();
@@ -105,6 +135,15 @@ bool measureRecording(const QTemporaryDir &dir, bool filters) {
         "  %.2f s CPU for %.1f s of audio (%.1f s wall): %.2f %% of one core (goal <= 3 %%)\n",
         filters ? "on (the defaults of a fresh settings.dat)" : "off", cpu, audioS, wallS,
         100.0 * cpu / wallS);
+
+    QStringList perThread;
+    for (auto it = threads1.cbegin(); it != threads1.cend(); ++it) {
+        const double used = it.value() - threads0.value(it.key());
+        if (used >= 0.005)
+            perThread << QStringLiteral("%1 %2 %").arg(it.key()).arg(100.0 * used / wallS, 0, 'f',
+                                                                     2);
+    }
+    std::printf("  by thread: %s\n", qPrintable(perThread.join(QStringLiteral(", "))));
 
     // lame encoding the same audio (decoded by ffmpeg to WAV first).
     const QString wav = dir.filePath(QStringLiteral("same.wav"));

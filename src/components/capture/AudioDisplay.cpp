@@ -8,12 +8,6 @@
 namespace pelvanto {
 
 AudioDisplay::AudioDisplay(QWidget *parent) : QWidget(parent) {
-    timer_.setSingleShot(true);
-    connect(&timer_, &QTimer::timeout, this, [this] {
-        ++repaints_;
-        update();
-    });
-    sinceRepaint_.start();
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -25,7 +19,7 @@ void AudioDisplay::SetChannels(int channels) {
     if (channels < 1 || channels > 8 || channels == channels_)
         return;
     channels_ = channels;
-    scheduleRepaint();
+    throttle_.request();
 }
 
 void AudioDisplay::SetSamples(const QVector<qint16> &samples) {
@@ -35,53 +29,59 @@ void AudioDisplay::SetSamples(const QVector<qint16> &samples) {
                      static_cast<size_t>(samples.size()) * sizeof(qint16)) == 0))
         return; // nothing new to show
     samples_ = samples;
-    scheduleRepaint();
+    throttle_.request();
 }
 
 void AudioDisplay::SetMaxFrameRate(int fps) {
-    minIntervalMs_ = 1000 / std::clamp(fps, 1, 200);
-}
-
-void AudioDisplay::scheduleRepaint() {
-    if (timer_.isActive())
-        return;
-    const qint64 wait = std::max<qint64>(0, minIntervalMs_ - sinceRepaint_.elapsed());
-    timer_.start(static_cast<int>(wait));
+    throttle_.setMaxFrameRate(fps);
 }
 
 QSize AudioDisplay::sizeHint() const {
     return {320, 80};
 }
 
+// The picture is drawn pixel by pixel into an image of the widget's size and then copied in
+// one go: hundreds of one-pixel-wide lines through QPainter cost ten times as much.
 void AudioDisplay::paintEvent(QPaintEvent *) {
-    sinceRepaint_.restart();
-    QPainter p(this);
-    p.fillRect(rect(), QColor(16, 24, 32));
+    throttle_.painted();
     const int w = width();
     const int h = height();
-    const int mid = h / 2;
-    p.setPen(QColor(48, 64, 80));
-    p.drawLine(0, mid, w, mid);
-    const qsizetype frames = samples_.size() / channels_;
-    if (frames == 0 || w <= 0)
+    if (w <= 0 || h <= 0)
         return;
-    p.setPen(QColor(96, 220, 120));
-    const double scale = (h / 2.0 - 1.0) / 32768.0;
-    for (int x = 0; x < w; ++x) {
-        const qsizetype from = frames * x / w;
-        const qsizetype to = std::max(from + 1, frames * (x + 1) / w);
-        int lo = 32767;
-        int hi = -32768;
-        for (qsizetype f = from; f < to && f < frames; ++f) {
-            int sum = 0;
-            for (int c = 0; c < channels_; ++c)
-                sum += samples_[f * channels_ + c];
-            const int v = sum / channels_;
-            lo = std::min(lo, v);
-            hi = std::max(hi, v);
+    if (image_.size() != size())
+        image_ = QImage(w, h, QImage::Format_RGB32);
+    image_.fill(QColor(16, 24, 32));
+    uchar *bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    const auto row = [bits, stride](int y) { return reinterpret_cast<QRgb *>(bits + y * stride); };
+    const int mid = h / 2;
+    std::fill_n(row(mid), w, qRgb(48, 64, 80));
+    const qsizetype frames = samples_.size() / channels_;
+    if (frames > 0) {
+        const QRgb wave = qRgb(96, 220, 120);
+        // Extremes of the channel sums; dividing by the channel count once per column is enough.
+        const double scale = (h / 2.0 - 1.0) / (32768.0 * channels_);
+        const qint16 *data = samples_.constData();
+        for (int x = 0; x < w; ++x) {
+            const qsizetype from = frames * x / w;
+            const qsizetype to = std::min(frames, std::max(from + 1, frames * (x + 1) / w));
+            int lo = 32767 * channels_;
+            int hi = -32768 * channels_;
+            for (qsizetype f = from; f < to; ++f) {
+                int sum = 0;
+                for (int c = 0; c < channels_; ++c)
+                    sum += data[f * channels_ + c];
+                lo = std::min(lo, sum);
+                hi = std::max(hi, sum);
+            }
+            const int top = std::clamp(mid - static_cast<int>(hi * scale), 0, h - 1);
+            const int bottom = std::clamp(mid - static_cast<int>(lo * scale), 0, h - 1);
+            for (int y = top; y <= bottom; ++y)
+                row(y)[x] = wave;
         }
-        p.drawLine(x, mid - static_cast<int>(hi * scale), x, mid - static_cast<int>(lo * scale));
     }
+    QPainter p(this);
+    p.drawImage(0, 0, image_);
 }
 
 } // namespace pelvanto

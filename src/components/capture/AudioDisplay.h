@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QElapsedTimer>
-#include <QTimer>
+#include "capture/RepaintThrottle.h"
+
+#include <QImage>
 #include <QVector>
 #include <QWidget>
 
@@ -24,7 +25,7 @@ public:
     // Upper bound of repaints per second (default 30).
     void SetMaxFrameRate(int fps);
     // Repaints actually requested so far (a measure of the work done).
-    int RepaintCount() const { return repaints_; }
+    int RepaintCount() const { return throttle_.requests(); }
 
     QSize sizeHint() const override;
 
@@ -32,14 +33,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void scheduleRepaint();
-
     QVector<qint16> samples_;
+    QImage image_; // kept between paints to spare an allocation each time
     int channels_ = 1;
-    int minIntervalMs_ = 33;
-    int repaints_ = 0;
-    QTimer timer_;
-    QElapsedTimer sinceRepaint_;
+    RepaintThrottle throttle_{this};
 };
 
 } // namespace pelvanto

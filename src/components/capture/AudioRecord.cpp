@@ -209,18 +209,16 @@ public:
 
         std::lock_guard lock(mutex_);
         const int gen = generation_;
-        for (size_t i = 0; i < count; ++i) {
-            latest_[latestPos_] = scratch_[i];
-            latestPos_ = (latestPos_ + 1) % latest_.size();
-        }
-        latestFill_ = std::min(latest_.size(), latestFill_ + count);
+        appendLatest(scratch_.data(), count);
 
         const qsizetype blockElems = static_cast<qsizetype>(blockFrames_) * channels_;
         const qint16 *p = scratch_.data();
         qsizetype left = static_cast<qsizetype>(count);
         while (left > 0) {
             const qsizetype take = std::min(left, blockElems - partial_.size());
-            partial_.append(QVector<qint16>(p, p + take));
+            const qsizetype had = partial_.size();
+            partial_.resize(had + take);
+            std::copy(p, p + take, partial_.data() + had);
             p += take;
             left -= take;
             if (partial_.size() == blockElems)
@@ -228,19 +226,48 @@ public:
         }
 
         const qint64 period = std::max(1, rate_ / kTimerRate);
-        for (qsizetype f = 0; f < frames; ++f) {
-            for (int c = 0; c < channels_; ++c) {
-                const int v =
-                    std::abs(static_cast<int>(scratch_[static_cast<size_t>(f * channels_ + c)]));
-                int &peak = peak_[std::min(c, 1)];
-                peak = std::max(peak, std::min(v, 32767));
-            }
-            ++totalFrames_;
-            if (++periodFrames_ >= period) {
+        qsizetype done = 0;
+        while (done < frames) {
+            const qsizetype n = std::min<qsizetype>(frames - done, period - periodFrames_);
+            notePeaks(scratch_.data() + done * channels_, n);
+            done += n;
+            totalFrames_ += n;
+            periodFrames_ += n;
+            if (periodFrames_ >= period) {
                 periodFrames_ = 0;
                 postTimer(gen);
             }
         }
+    }
+
+    // With mutex_ held.
+    void appendLatest(const qint16 *samples, size_t count) {
+        const size_t size = latest_.size();
+        if (count >= size) {
+            std::copy(samples + count - size, samples + count, latest_.begin());
+            latestPos_ = 0;
+        } else {
+            const size_t first = std::min(count, size - latestPos_);
+            std::copy(samples, samples + first,
+                      latest_.begin() + static_cast<ptrdiff_t>(latestPos_));
+            std::copy(samples + first, samples + count, latest_.begin());
+            latestPos_ = (latestPos_ + count) % size;
+        }
+        latestFill_ = std::min(size, latestFill_ + count);
+    }
+
+    // Channel 0 is the left peak, every further channel counts as right.
+    void notePeaks(const qint16 *samples, qsizetype frames) {
+        int left = peak_[0];
+        int right = peak_[1];
+        for (qsizetype f = 0; f < frames; ++f) {
+            const qint16 *frame = samples + f * channels_;
+            left = std::max(left, std::abs(static_cast<int>(frame[0])));
+            for (int c = 1; c < channels_; ++c)
+                right = std::max(right, std::abs(static_cast<int>(frame[c])));
+        }
+        peak_[0] = std::min(left, 32767);
+        peak_[1] = std::min(right, 32767);
     }
 
     // With mutex_ held.
@@ -681,9 +708,16 @@ QVector<qint16> AudioRecord::GetLatestSamples(int n) const {
     size_t count = std::min(static_cast<size_t>(std::max(n, 0)), d->latestFill_);
     count -= count % static_cast<size_t>(d->channels_); // whole frames only
     QVector<qint16> out(static_cast<qsizetype>(count));
+    if (count == 0)
+        return out;
+    // The newest `count` elements end just before latestPos_, possibly wrapping.
     const size_t size = d->latest_.size();
-    for (size_t i = 0; i < count; ++i)
-        out[static_cast<qsizetype>(i)] = d->latest_[(d->latestPos_ + size - count + i) % size];
+    const size_t start = (d->latestPos_ + size - count) % size;
+    const size_t first = std::min(count, size - start);
+    const qint16 *ring = d->latest_.data();
+    qint16 *to = out.data();
+    std::copy(ring + start, ring + start + first, to);
+    std::copy(ring, ring + (count - first), to + first);
     return out;
 }
 

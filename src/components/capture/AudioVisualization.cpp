@@ -36,19 +36,19 @@ public:
 
     int size() const { return size_; }
 
-    // dBFS per bin of `frames` mono values in -1..1 (zero-padded when fewer).
-    QVector<float> run(const float *mono, int frames) {
+    // Power per bin (full-scale sine = 1) of `frames` mono values in -1..1, zero-padded when
+    // fewer.
+    void run(const float *mono, int frames, QVector<float> *power) {
         for (int i = 0; i < size_; ++i)
             in_[i] = i < frames ? mono[i] * window_[i] : 0.0F;
         fftwf_execute(plan_);
-        QVector<float> db(size_ / 2 + 1);
-        for (int k = 0; k < db.size(); ++k) {
+        power->resize(size_ / 2 + 1);
+        const float norm2 = norm_ * norm_;
+        for (qsizetype k = 0; k < power->size(); ++k) {
             const float re = out_[k][0];
             const float im = out_[k][1];
-            const float mag = std::sqrt(re * re + im * im) * norm_;
-            db[k] = mag > 1e-10F ? 20.0F * std::log10(mag) : -200.0F;
+            (*power)[k] = (re * re + im * im) * norm2;
         }
-        return db;
     }
 
 private:
@@ -61,12 +61,6 @@ private:
 };
 
 AudioVisualization::AudioVisualization(QWidget *parent) : QWidget(parent) {
-    timer_.setSingleShot(true);
-    connect(&timer_, &QTimer::timeout, this, [this] {
-        ++repaints_;
-        update();
-    });
-    sinceRepaint_.start();
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -80,7 +74,7 @@ void AudioVisualization::SetFormat(int rate, int channels) {
     rate_ = rate;
     channels_ = channels;
     dirty_ = true;
-    scheduleRepaint();
+    throttle_.request();
 }
 
 void AudioVisualization::SetWantedSamples(int frames) {
@@ -96,32 +90,34 @@ void AudioVisualization::SetSamples(const QVector<qint16> &samples) {
         return;
     samples_ = samples;
     levels_.fill(0, channels_);
-    for (qsizetype i = 0; i < samples_.size(); ++i) {
-        int &level = levels_[i % channels_];
-        level = std::max(level, std::min(32767, std::abs(static_cast<int>(samples_[i]))));
+    const qint16 *data = samples_.constData();
+    for (int c = 0; c < channels_; ++c) {
+        int level = 0;
+        for (qsizetype i = c; i < samples_.size(); i += channels_)
+            level = std::max(level, std::abs(static_cast<int>(data[i])));
+        levels_[c] = std::min(level, 32767);
     }
     if (samples_.isEmpty())
         levels_.clear();
     dirty_ = true;
-    scheduleRepaint();
+    throttle_.request();
 }
 
 void AudioVisualization::SetMaxFrameRate(int fps) {
-    minIntervalMs_ = 1000 / std::clamp(fps, 1, 200);
+    throttle_.setMaxFrameRate(fps);
 }
 
-void AudioVisualization::scheduleRepaint() {
-    if (timer_.isActive())
-        return;
-    const qint64 wait = std::max<qint64>(0, minIntervalMs_ - sinceRepaint_.elapsed());
-    timer_.start(static_cast<int>(wait));
+namespace {
+float powerToDb(float power) {
+    return power > 1e-20F ? 10.0F * std::log10(power) : -200.0F;
 }
+} // namespace
 
 void AudioVisualization::compute() {
     if (!dirty_)
         return;
     dirty_ = false;
-    spectrumDb_.clear();
+    power_.clear();
     bands_.fill(0.0F, bandCount_);
     const qsizetype frames = std::min<qsizetype>(samples_.size() / channels_, wanted_);
     if (frames == 0)
@@ -129,28 +125,39 @@ void AudioVisualization::compute() {
     if (!fft_ || fft_->size() != wanted_)
         fft_ = std::make_unique<Spectrum>(wanted_);
     // The most recent frames, channels mixed.
-    std::vector<float> mono(static_cast<size_t>(frames));
+    mono_.resize(static_cast<size_t>(frames));
     const qsizetype first = samples_.size() / channels_ - frames;
+    const float scale = 1.0F / (32768.0F * static_cast<float>(channels_));
     for (qsizetype f = 0; f < frames; ++f) {
-        float sum = 0;
+        int sum = 0;
         for (int c = 0; c < channels_; ++c)
             sum += samples_[(first + f) * channels_ + c];
-        mono[static_cast<size_t>(f)] = sum / (32768.0F * channels_);
+        mono_[static_cast<size_t>(f)] = static_cast<float>(sum) * scale;
     }
-    spectrumDb_ = fft_->run(mono.data(), static_cast<int>(frames));
-    // Bands spaced evenly on a logarithmic scale from 40 Hz to the top of the band.
-    const double lowHz = 40.0;
-    const double highHz = rate_ / 2.0;
-    const double binHz = static_cast<double>(rate_) / wanted_;
+    fft_->run(mono_.data(), static_cast<int>(frames), &power_);
+    // Bands spaced evenly on a logarithmic scale from 40 Hz to the top of the band; the bins
+    // each covers depend only on the rate and the transform size.
+    if (bandBins_.size() != bandCount_ || bandsFor_ != qMakePair(rate_, wanted_)) {
+        bandsFor_ = qMakePair(rate_, wanted_);
+        bandBins_.resize(bandCount_);
+        const double lowHz = 40.0;
+        const double highHz = rate_ / 2.0;
+        const double binHz = static_cast<double>(rate_) / wanted_;
+        for (int b = 0; b < bandCount_; ++b) {
+            const double f0 = lowHz * std::pow(highHz / lowHz, static_cast<double>(b) / bandCount_);
+            const double f1 =
+                lowHz * std::pow(highHz / lowHz, static_cast<double>(b + 1) / bandCount_);
+            const auto k0 = static_cast<qsizetype>(std::floor(f0 / binHz));
+            const auto k1 = std::max(k0 + 1, static_cast<qsizetype>(std::ceil(f1 / binHz)));
+            bandBins_[b] = qMakePair(k0, k1);
+        }
+    }
     for (int b = 0; b < bandCount_; ++b) {
-        const double f0 = lowHz * std::pow(highHz / lowHz, static_cast<double>(b) / bandCount_);
-        const double f1 = lowHz * std::pow(highHz / lowHz, static_cast<double>(b + 1) / bandCount_);
-        const auto k0 = static_cast<qsizetype>(std::floor(f0 / binHz));
-        const auto k1 = std::max(k0 + 1, static_cast<qsizetype>(std::ceil(f1 / binHz)));
-        float top = -200.0F;
-        for (qsizetype k = k0; k < k1 && k < spectrumDb_.size(); ++k)
-            top = std::max(top, spectrumDb_[k]);
-        bands_[b] = std::clamp((top + 90.0F) / 90.0F, 0.0F, 1.0F);
+        float top = 0.0F;
+        const qsizetype k1 = std::min(bandBins_[b].second, power_.size());
+        for (qsizetype k = bandBins_[b].first; k < k1; ++k)
+            top = std::max(top, power_[k]);
+        bands_[b] = std::clamp((powerToDb(top) + 90.0F) / 90.0F, 0.0F, 1.0F);
     }
 }
 
@@ -161,7 +168,9 @@ QVector<float> AudioVisualization::Bands() {
 
 QVector<float> AudioVisualization::SpectrumDb() {
     compute();
-    return spectrumDb_;
+    QVector<float> db(power_.size());
+    std::transform(power_.begin(), power_.end(), db.begin(), powerToDb);
+    return db;
 }
 
 QSize AudioVisualization::sizeHint() const {
@@ -169,7 +178,7 @@ QSize AudioVisualization::sizeHint() const {
 }
 
 void AudioVisualization::paintEvent(QPaintEvent *) {
-    sinceRepaint_.restart();
+    throttle_.painted();
     compute();
     QPainter p(this);
     p.fillRect(rect(), QColor(16, 24, 32));

@@ -1,11 +1,13 @@
 #pragma once
 
-#include <QElapsedTimer>
-#include <QTimer>
+#include "capture/RepaintThrottle.h"
+
+#include <QPair>
 #include <QVector>
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 namespace pelvanto {
 
@@ -28,7 +30,7 @@ public:
     void SetWantedSamples(int frames);
     void SetSamples(const QVector<qint16> &samples);
     void SetMaxFrameRate(int fps);
-    int RepaintCount() const { return repaints_; }
+    int RepaintCount() const { return throttle_.requests(); }
 
     // Bands shown (0..1 each, logarithmic in frequency) and the level bars (0..32767),
     // as last computed; for tests and for drawing.
@@ -43,7 +45,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void scheduleRepaint();
     void compute();
 
     int rate_ = 44100;
@@ -52,13 +53,13 @@ private:
     int bandCount_ = 32;
     QVector<qint16> samples_;
     QVector<int> levels_;
-    QVector<float> spectrumDb_;
+    QVector<float> power_; // per bin, of the samples last computed
+    std::vector<float> mono_;
+    QVector<QPair<qsizetype, qsizetype>> bandBins_; // bins [first, end) of each band
+    QPair<int, int> bandsFor_; // rate and transform size bandBins_ was made for
     QVector<float> bands_;
     bool dirty_ = false;
-    int minIntervalMs_ = 33;
-    int repaints_ = 0;
-    QTimer timer_;
-    QElapsedTimer sinceRepaint_;
+    RepaintThrottle throttle_{this};
     std::unique_ptr<Spectrum> fft_;
 };
 

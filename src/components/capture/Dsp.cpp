@@ -54,6 +54,27 @@ Biquad::Biquad(Kind kind, double rate, double hz, double q, int channels)
 }
 
 void Biquad::process(float *interleaved, qsizetype frames) {
+    if (channels_ == 2) {
+        // Both channels in one pass: two independent recursions keep the pipeline busy.
+        double l1 = z1_[0], l2 = z2_[0], r1 = z1_[1], r2 = z2_[1];
+        for (qsizetype i = 0; i < frames; ++i) {
+            const double xl = interleaved[2 * i];
+            const double xr = interleaved[2 * i + 1];
+            const double yl = b0_ * xl + l1;
+            const double yr = b0_ * xr + r1;
+            l1 = b1_ * xl - a1_ * yl + l2;
+            r1 = b1_ * xr - a1_ * yr + r2;
+            l2 = b2_ * xl - a2_ * yl;
+            r2 = b2_ * xr - a2_ * yr;
+            interleaved[2 * i] = static_cast<float>(yl);
+            interleaved[2 * i + 1] = static_cast<float>(yr);
+        }
+        z1_[0] = std::fabs(l1) < kTiny ? 0.0 : l1;
+        z2_[0] = std::fabs(l2) < kTiny ? 0.0 : l2;
+        z1_[1] = std::fabs(r1) < kTiny ? 0.0 : r1;
+        z2_[1] = std::fabs(r2) < kTiny ? 0.0 : r2;
+        return;
+    }
     for (int ch = 0; ch < channels_; ++ch) {
         double z1 = z1_[ch];
         double z2 = z2_[ch];
@@ -220,8 +241,9 @@ void InputProcessor::process(qint16 *interleaved, qsizetype frames) {
     }
     gain_.process(work_.data(), frames);
     for (size_t i = 0; i < n; ++i) {
-        const float v = std::round(work_[i] * 32768.0F);
-        interleaved[i] = static_cast<qint16>(std::clamp(v, -32768.0F, 32767.0F));
+        // Clamped first, so the conversion to int cannot overflow; halves round away from zero.
+        const float v = std::clamp(work_[i] * 32768.0F, -32768.0F, 32767.0F);
+        interleaved[i] = static_cast<qint16>(v < 0.0F ? v - 0.5F : v + 0.5F);
     }
 }
 

@@ -12,6 +12,10 @@ namespace pelvanto {
 
 namespace {
 
+// Short enough that stopping loses nothing and the displays keep up with the timer (20 Hz),
+// long enough that the capture thread wakes no more often than the timer does.
+constexpr pa_usec_t kFragmentMs = 50;
+
 int sideOf(pa_channel_position_t p) {
     switch (p) {
     case PA_CHANNEL_POSITION_FRONT_LEFT:
@@ -114,10 +118,10 @@ public:
         }
         pa_stream_set_state_callback(stream_, stateChanged, this);
         pa_stream_set_read_callback(stream_, readable, this);
-        // Small fragments keep what the server holds for us short, so stopping loses nothing.
         pa_buffer_attr attr;
         std::memset(&attr, 0xff, sizeof attr);
-        attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(20 * PA_USEC_PER_MSEC, &spec));
+        attr.fragsize =
+            static_cast<uint32_t>(pa_usec_to_bytes(kFragmentMs * PA_USEC_PER_MSEC, &spec));
         const QByteArray name = source.toUtf8();
         const auto flags =
             static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);

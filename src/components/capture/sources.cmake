@@ -9,11 +9,13 @@ target_sources(pelvanto_components PRIVATE
   capture/SampleTools.h
   capture/AudioDisplay.h
   capture/AudioVisualization.h
+  capture/RepaintThrottle.h
   capture/AudioRecord.cpp
   capture/AudioPlayer.cpp
   capture/SampleTools.cpp
   capture/AudioDisplay.cpp
   capture/AudioVisualization.cpp
+  capture/RepaintThrottle.cpp
   capture/Dsp.h
   capture/Dsp.cpp
   capture/PulseConnection.h

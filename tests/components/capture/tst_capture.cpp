@@ -161,6 +161,10 @@ private slots:
         const QVector<qint16> latest = r.GetLatestSamples(4096 * 2);
         QCOMPARE(latest.size(), 4096 * 2);
         QVERIFY(std::equal(latest.begin(), latest.end(), c.all.end() - latest.size()));
+        // Everything the recorder keeps, which wraps around inside it, in order.
+        const QVector<qint16> history = r.GetLatestSamples(10 * 44100 * 2);
+        QVERIFY(history.size() >= 44100 * 2 && history.size() < c.all.size());
+        QVERIFY(std::equal(history.begin(), history.end(), c.all.end() - history.size()));
         QCOMPARE(r.GetLatestSamples(7).size(), 6); // whole frames only
         QVERIFY(r.GetRecordedBlock().isEmpty());
     }

@@ -116,6 +116,18 @@ private slots:
         QVERIFY(std::abs(db(gainAt(s, 2000))) < 1.5);
     }
 
+    void everyChannelCountIsFilteredAlike() {
+        InputSettings s;
+        s.notch = s.highPass = s.lowPass = true;
+        const QVector<qint16> mono = processTone(s, 440.0, 0.5, 1, 1);
+        for (int channels : {2, 3}) {
+            const QVector<qint16> many = processTone(s, 440.0, 0.5, 1, channels);
+            for (qsizetype f = 0; f < mono.size(); ++f)
+                for (int c = 0; c < channels; ++c)
+                    QCOMPARE(many[f * channels + c], mono[f]);
+        }
+    }
+
     void switchingDuringAToneDoesNotClick() {
         QVector<qint16> tone = testsupport::sineTone(kRate, 2, kRate * 2, 440.0, 0.5);
         const int toneStep = largestStep(tone, 2, 0);
@@ -238,6 +250,60 @@ private slots:
         d.SetSamples({});
         QVERIFY(d.Samples().isEmpty());
         QTRY_COMPARE(d.RepaintCount(), base + 2);
+    }
+
+    void anUpdateLongAfterTheLastPaintIsAskedForAtOnce() {
+        AudioDisplay d;
+        d.resize(300, 80);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        QTest::qWait(60);
+        // Asked of the window straight away, so it joins the other widgets' paint pass.
+        const int base = d.RepaintCount();
+        d.SetSamples(testsupport::sineTone(kRate, 1, 300, 440.0, 0.5));
+        QCOMPARE(d.RepaintCount(), base + 1);
+        d.SetSamples(testsupport::sineTone(kRate, 1, 300, 880.0, 0.5));
+        QCOMPARE(d.RepaintCount(), base + 1);
+        // Soon after a paint, the next one waits for the end of the interval.
+        d.SetMaxFrameRate(2);
+        QTRY_VERIFY(d.grab().toImage().pixelColor(0, 0).isValid());
+        QTest::qWait(50);
+        d.SetSamples(testsupport::sineTone(kRate, 1, 300, 660.0, 0.5));
+        QCOMPARE(d.RepaintCount(), base + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(d.RepaintCount(), base + 2, 2000);
+    }
+
+    void aDisplayThatIsNeverPaintedStillTakesNewArrays() {
+        // A hidden or covered widget gets no paint for its update; it must not stop asking.
+        AudioDisplay d;
+        d.resize(300, 80);
+        QTest::qWait(60);
+        const int base = d.RepaintCount();
+        d.SetSamples(testsupport::sineTone(kRate, 1, 300, 440.0, 0.5));
+        QCOMPARE(d.RepaintCount(), base + 1);
+        QTest::qWait(400);
+        d.SetSamples(testsupport::sineTone(kRate, 1, 300, 880.0, 0.5));
+        QCOMPARE(d.RepaintCount(), base + 2);
+    }
+
+    void waveformOfAFullScaleSquareFillsTheHeight() {
+        AudioDisplay d;
+        d.resize(200, 81);
+        QVector<qint16> square(400);
+        for (qsizetype i = 0; i < square.size(); ++i)
+            square[i] = i % 2 == 0 ? qint16(32767) : qint16(-32768);
+        d.SetSamples(square);
+        const QImage img = d.grab().toImage();
+        const QColor wave(96, 220, 120);
+        for (int x : {0, 99, 199}) {
+            QCOMPARE(img.pixelColor(x, 1), wave);
+            QCOMPARE(img.pixelColor(x, 79), wave);
+        }
+        QVERIFY(img.pixelColor(100, 0) != wave); // one pixel of margin at the top
+        for (int h : {1, 2, 3}) {                // squeezed flat by a layout: nothing drawn outside
+            d.resize(200, h);
+            QCOMPARE(d.grab().toImage().height(), h);
+        }
     }
 
     void spectrumFindsTheToneAndClears() {
