@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "ElapsedLabel.h"
 #include "Form3.h"
 #include "PlaybackController.h"
 #include "ProjectActions.h"
@@ -106,7 +107,7 @@ void Form1::buildWindow() {
     Command13 = button(central, "Edit ID3", "Command13");
     Command14 = button(central, "Audio Converter", "Command14");
 
-    Label1 = new QLabel(QStringLiteral("0:00.000"), central);
+    Label1 = new ElapsedLabel(QStringLiteral("0:00.000"), central);
     Label1->setObjectName(QStringLiteral("Label1"));
     QFont big = Label1->font();
     big.setPointSizeF(big.pointSizeF() * 2);
