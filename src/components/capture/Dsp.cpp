@@ -23,98 +23,108 @@ double usableFrequency(double hz, int rate, bool lowPass) {
 
 } // namespace
 
-Biquad::Biquad(Kind kind, double rate, double hz, double q, int channels)
-    : channels_(channels), z1_(channels, 0.0), z2_(channels, 0.0) {
+Biquad Biquad::make(Kind kind, double rate, double hz, double q) {
     const double w0 = 2.0 * M_PI * hz / rate;
     const double c = std::cos(w0);
     const double alpha = std::sin(w0) / (2.0 * q);
     const double a0 = 1.0 + alpha;
+    Biquad f;
     switch (kind) {
     case Kind::LowPass:
-        b0_ = (1.0 - c) / 2.0;
-        b1_ = 1.0 - c;
-        b2_ = b0_;
+        f.b0 = (1.0 - c) / 2.0;
+        f.b1 = 1.0 - c;
+        f.b2 = f.b0;
         break;
     case Kind::HighPass:
-        b0_ = (1.0 + c) / 2.0;
-        b1_ = -(1.0 + c);
-        b2_ = b0_;
+        f.b0 = (1.0 + c) / 2.0;
+        f.b1 = -(1.0 + c);
+        f.b2 = f.b0;
         break;
     case Kind::Notch:
-        b0_ = 1.0;
-        b1_ = -2.0 * c;
-        b2_ = 1.0;
+        f.b0 = 1.0;
+        f.b1 = -2.0 * c;
+        f.b2 = 1.0;
         break;
     }
-    b0_ /= a0;
-    b1_ /= a0;
-    b2_ /= a0;
-    a1_ = -2.0 * c / a0;
-    a2_ = (1.0 - alpha) / a0;
+    f.b0 /= a0;
+    f.b1 /= a0;
+    f.b2 /= a0;
+    f.a1 = -2.0 * c / a0;
+    f.a2 = (1.0 - alpha) / a0;
+    return f;
 }
 
-void Biquad::process(float *interleaved, qsizetype frames) {
-    if (channels_ == 2) {
-        // Both channels in one pass: two independent recursions keep the pipeline busy.
-        double l1 = z1_[0], l2 = z2_[0], r1 = z1_[1], r2 = z2_[1];
-        for (qsizetype i = 0; i < frames; ++i) {
-            const double xl = interleaved[2 * i];
-            const double xr = interleaved[2 * i + 1];
-            const double yl = b0_ * xl + l1;
-            const double yr = b0_ * xr + r1;
-            l1 = b1_ * xl - a1_ * yl + l2;
-            r1 = b1_ * xr - a1_ * yr + r2;
-            l2 = b2_ * xl - a2_ * yl;
-            r2 = b2_ * xr - a2_ * yr;
-            interleaved[2 * i] = static_cast<float>(yl);
-            interleaved[2 * i + 1] = static_cast<float>(yr);
-        }
-        z1_[0] = std::fabs(l1) < kTiny ? 0.0 : l1;
-        z2_[0] = std::fabs(l2) < kTiny ? 0.0 : l2;
-        z1_[1] = std::fabs(r1) < kTiny ? 0.0 : r1;
-        z2_[1] = std::fabs(r2) < kTiny ? 0.0 : r2;
-        return;
-    }
-    for (int ch = 0; ch < channels_; ++ch) {
-        double z1 = z1_[ch];
-        double z2 = z2_[ch];
-        float *p = interleaved + ch;
-        for (qsizetype i = 0; i < frames; ++i, p += channels_) {
-            const double x = *p;
-            const double y = b0_ * x + z1;
-            z1 = b1_ * x - a1_ * y + z2;
-            z2 = b2_ * x - a2_ * y;
-            *p = static_cast<float>(y);
-        }
-        // Decaying state would otherwise turn into slow denormals on silence.
-        z1_[ch] = std::fabs(z1) < kTiny ? 0.0 : z1;
-        z2_[ch] = std::fabs(z2) < kTiny ? 0.0 : z2;
-    }
-}
-
-FilterChain::FilterChain(const InputSettings &s, int rate, int channels) {
+FilterChain::FilterChain(const InputSettings &s, int rate, int channels) : channels_(channels) {
     if (s.notch) {
         const double hz = usableFrequency(s.notchHz, rate, true);
         if (hz > 0)
-            stages_.emplace_back(Biquad::Kind::Notch, rate, hz, kNotchQ, channels);
+            stages_.push_back(Biquad::make(Biquad::Kind::Notch, rate, hz, kNotchQ));
     }
     if (s.highPass) {
         const double hz = usableFrequency(s.highPassHz, rate, false);
         if (hz > 0)
             for (double q : kButterworthQ4)
-                stages_.emplace_back(Biquad::Kind::HighPass, rate, hz, q, channels);
+                stages_.push_back(Biquad::make(Biquad::Kind::HighPass, rate, hz, q));
     }
     if (s.lowPass) {
         const double hz = usableFrequency(s.lowPassHz, rate, true);
         if (hz > 0)
             for (double q : kButterworthQ4)
-                stages_.emplace_back(Biquad::Kind::LowPass, rate, hz, q, channels);
+                stages_.push_back(Biquad::make(Biquad::Kind::LowPass, rate, hz, q));
     }
+    state_.resize(stages_.size() * static_cast<size_t>(channels_));
 }
 
+namespace {
+
+// One sample through one section.
+inline double step(const Biquad &f, double &z1, double &z2, double x) {
+    const double y = f.b0 * x + z1;
+    z1 = f.b1 * x - f.a1 * y + z2;
+    z2 = f.b2 * x - f.a2 * y;
+    return y;
+}
+
+} // namespace
+
+// All sections per sample rather than one pass per section: the sections' recursions then
+// overlap from one sample to the next, and the signal stays in double precision between them.
 void FilterChain::process(float *interleaved, qsizetype frames) {
-    for (Biquad &b : stages_)
-        b.process(interleaved, frames);
+    const size_t count = stages_.size();
+    if (count == 0)
+        return;
+    if (channels_ == 2) {
+        for (qsizetype i = 0; i < frames; ++i) {
+            double l = interleaved[2 * i];
+            double r = interleaved[2 * i + 1];
+            for (size_t k = 0; k < count; ++k) {
+                State *st = &state_[2 * k];
+                l = step(stages_[k], st[0].z1, st[0].z2, l);
+                r = step(stages_[k], st[1].z1, st[1].z2, r);
+            }
+            interleaved[2 * i] = static_cast<float>(l);
+            interleaved[2 * i + 1] = static_cast<float>(r);
+        }
+    } else {
+        const auto channels = static_cast<size_t>(channels_);
+        for (qsizetype i = 0; i < frames; ++i)
+            for (size_t c = 0; c < channels; ++c) {
+                float &v = interleaved[static_cast<size_t>(i) * channels + c];
+                double x = v;
+                for (size_t k = 0; k < count; ++k) {
+                    State &st = state_[k * channels + c];
+                    x = step(stages_[k], st.z1, st.z2, x);
+                }
+                v = static_cast<float>(x);
+            }
+    }
+    // Decaying state would otherwise turn into slow denormals on silence.
+    for (State &st : state_) {
+        if (std::fabs(st.z1) < kTiny)
+            st.z1 = 0.0;
+        if (std::fabs(st.z2) < kTiny)
+            st.z2 = 0.0;
+    }
 }
 
 AutoGain::AutoGain(int rate, int channels) : rate_(rate), channels_(channels) {

@@ -3,6 +3,7 @@
 #include <QVector>
 
 #include <memory>
+#include <vector>
 
 namespace pelvanto {
 
@@ -25,20 +26,15 @@ struct InputSettings {
     }
 };
 
-// Second-order section in transposed direct form II, one state per channel.
-class Biquad {
-public:
+// Coefficients of a second-order section (normalised, a0 = 1).
+struct Biquad {
     enum class Kind { LowPass, HighPass, Notch };
-    Biquad(Kind kind, double rate, double hz, double q, int channels);
-    void process(float *interleaved, qsizetype frames);
-
-private:
-    double b0_ = 1, b1_ = 0, b2_ = 0, a1_ = 0, a2_ = 0;
-    int channels_;
-    QVector<double> z1_, z2_;
+    static Biquad make(Kind kind, double rate, double hz, double q);
+    double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
 };
 
-// Notch, high-pass and low-pass (4th-order Butterworth each side) in series.
+// Notch, high-pass and low-pass (4th-order Butterworth each side) in series, each a section in
+// transposed direct form II with one state per channel.
 class FilterChain {
 public:
     FilterChain(const InputSettings &settings, int rate, int channels);
@@ -46,7 +42,12 @@ public:
     void process(float *interleaved, qsizetype frames);
 
 private:
+    struct State {
+        double z1 = 0, z2 = 0;
+    };
     std::vector<Biquad> stages_;
+    std::vector<State> state_; // stage by stage, channel by channel
+    int channels_;
 };
 
 // Automatic gain control: a peak envelope drives a gain that brings the level up to the low
