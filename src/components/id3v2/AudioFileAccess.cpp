@@ -50,30 +50,13 @@ void AudioFileReader::close() {
     size_ = 0;
 }
 
-bool AudioFileReader::readAt(qint64 offset, char *buffer, qint64 len) const {
-    if (fd_ < 0 || offset < 0 || len < 0)
-        return false;
-    qint64 done = 0;
-    while (done < len) {
-        const ssize_t n = ::pread(fd_, buffer + done, static_cast<size_t>(len - done),
-                                  static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
+namespace {
 
-QByteArray AudioFileReader::readUpTo(qint64 offset, qint64 len) const {
-    if (fd_ < 0 || offset < 0 || len <= 0 || offset >= size_)
-        return {};
-    len = std::min(len, size_ - offset);
-    QByteArray data(static_cast<qsizetype>(len), Qt::Uninitialized);
+// Bytes read at offset until len, the end of the file or an error, whichever comes first.
+qint64 readFully(int fd, qint64 offset, char *buffer, qint64 len) {
     qint64 done = 0;
     while (done < len) {
-        const ssize_t n = ::pread(fd_, data.data() + done, static_cast<size_t>(len - done),
+        const ssize_t n = ::pread(fd, buffer + done, static_cast<size_t>(len - done),
                                   static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
@@ -81,7 +64,23 @@ QByteArray AudioFileReader::readUpTo(qint64 offset, qint64 len) const {
             break;
         done += n;
     }
-    data.truncate(static_cast<qsizetype>(done));
+    return done;
+}
+
+} // namespace
+
+bool AudioFileReader::readAt(qint64 offset, char *buffer, qint64 len) const {
+    if (fd_ < 0 || offset < 0 || len < 0)
+        return false;
+    return readFully(fd_, offset, buffer, len) == len;
+}
+
+QByteArray AudioFileReader::readUpTo(qint64 offset, qint64 len) const {
+    if (fd_ < 0 || offset < 0 || len <= 0 || offset >= size_)
+        return {};
+    len = std::min(len, size_ - offset);
+    QByteArray data(static_cast<qsizetype>(len), Qt::Uninitialized);
+    data.truncate(static_cast<qsizetype>(readFully(fd_, offset, data.data(), len)));
     return data;
 }
 
