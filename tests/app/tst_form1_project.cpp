@@ -18,17 +18,6 @@ RecordedItem item(int n, const QString &path) {
                         QStringLiteral("0:42.480"), QStringLiteral("12/3/06 2:07 PM")};
 }
 
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &data) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
 } // namespace
 
 class TestForm1Project : public QObject {
@@ -57,7 +46,7 @@ private slots:
                 QStringLiteral("%1\t/rec/take é %1.MP3\t1,23MB\t0:42.480\t12/3/06 2:07 PM\r\n")
                     .arg(i)
                     .toUtf8();
-        QCOMPARE(readAll(project), expected);
+        QCOMPARE(testsupport::readFile(project), expected);
 
         form.menus().newProject->trigger();
         QCOMPARE(form.recordedFiles().model().count(), 0);
@@ -86,18 +75,18 @@ private slots:
         form.menus().openProject->trigger();
         form.menus().saveProject->trigger();
         QCOMPARE(form.recordedFiles().model().count(), 6);
-        QCOMPARE(readAll(project), expected);
+        QCOMPARE(testsupport::readFile(project), expected);
     }
 
     void emptyListSavesEmptyFile() {
         Environment env;
         Form1 form;
         QString project = env.path(QStringLiteral("empty.rpf"));
-        writeFile(project, "old content\r\n");
+        QVERIFY(testsupport::writeFile(project, "old content\r\n"));
         UserDialogs::setSaveResponder([&](const QString &, const QString &) { return project; });
         form.menus().saveProject->trigger();
         QVERIFY(QFile::exists(project));
-        QCOMPARE(readAll(project), QByteArray());
+        QCOMPARE(testsupport::readFile(project), QByteArray());
     }
 
     void badLinesLoadWhatTheyCan() {
@@ -105,13 +94,13 @@ private slots:
         Form1 form;
         const QString good = env.path(QStringLiteral("a.rpf"));
         const QString bad = env.path(QStringLiteral("b.rpf"));
-        writeFile(good, "7\t/x/one.WAV\t0MB\t0:01.000\tt1\textra\tmore\r\n");
+        QVERIFY(testsupport::writeFile(good, "7\t/x/one.WAV\t0MB\t0:01.000\tt1\textra\tmore\r\n"));
         QByteArray junk("1\t/x/two.WAV\t0,5MB\t0:02.000\tt2\r\n2\tonly a path\r\n");
         junk += QByteArray(5000, '\t');
         junk += "\n\n";
         junk += QByteArray("\xff\xfe\0garbage\r\n", 12);
         junk += "3\t/x/three.WAV\t1MB\t0:03.000\tt3";
-        writeFile(bad, junk);
+        QVERIFY(testsupport::writeFile(bad, junk));
         UserDialogs::setOpenResponder([&](const QString &, const QString &) {
             return QStringList{good, env.path(QStringLiteral("missing.rpf")), bad, good};
         });
@@ -153,7 +142,7 @@ private slots:
             QCOMPARE(env.messages[0].text,
                      QStringLiteral("Do you need to save the recording project file?"));
             QCOMPARE(env.messages[0].icon, QMessageBox::Question);
-            QCOMPARE(readAll(project),
+            QCOMPARE(testsupport::readFile(project),
                      QByteArray("1\t/x/a.OGG\t1,23MB\t0:42.480\t12/3/06 2:07 PM\r\n"));
             QVERIFY(form.audioRecord() == nullptr);
             // Once only; and the window's buttons do nothing after it.

@@ -1,4 +1,5 @@
 #include "RecordingProject.h"
+#include "TestSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,15 +13,6 @@ class TestRecordingProject : public QObject {
 
     QTemporaryDir dir;
     QString path(const QString &name) const { return dir.filePath(name); }
-    QByteArray readRaw(const QString &p) {
-        QFile f(p);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    void writeRaw(const QString &p, const QByteArray &data) {
-        QFile f(p);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(data);
-    }
     static QList<RecordedItem> sample() {
         return {
             {"1", "/home/ana/Rec/rec120306140709.MP3", "1.23MB", "0:42.480", "03/12/2006 14:07"},
@@ -33,8 +25,9 @@ private slots:
     void layoutIsTabsAndCrLf() {
         const QString p = path(QStringLiteral("a.rpf"));
         QVERIFY(project::save(p, sample().mid(0, 1)));
-        QCOMPARE(readRaw(p), QByteArray("1\t/home/ana/Rec/rec120306140709.MP3\t1.23MB\t0:42.480\t"
-                                        "03/12/2006 14:07\r\n"));
+        QCOMPARE(testsupport::readFile(p),
+                 QByteArray("1\t/home/ana/Rec/rec120306140709.MP3\t1.23MB\t0:42.480\t"
+                            "03/12/2006 14:07\r\n"));
     }
 
     void roundTripGivesIdenticalTexts() {
@@ -44,14 +37,14 @@ private slots:
         QVERIFY(loaded);
         QCOMPARE(*loaded, sample());
         // Text is UTF-8.
-        QVERIFY(readRaw(p).contains(QStringLiteral("Müller – Probe ♪").toUtf8()));
+        QVERIFY(testsupport::readFile(p).contains(QStringLiteral("Müller – Probe ♪").toUtf8()));
     }
 
     void emptyListWritesEmptyFileAndReplacesOldOne() {
         const QString p = path(QStringLiteral("empty"));
-        writeRaw(p, "old content\r\n");
+        QVERIFY(testsupport::writeFile(p, "old content\r\n"));
         QVERIFY(project::save(p, {}));
-        QCOMPARE(readRaw(p), QByteArray());
+        QCOMPARE(testsupport::readFile(p), QByteArray());
         QVERIFY(project::load(p)->isEmpty());
         // No extension is added to the chosen name.
         QVERIFY(!QFile::exists(p + ".rpf"));

@@ -1,4 +1,5 @@
 #include "ScheduleFile.h"
+#include "TestSupport.h"
 
 #include <QFile>
 #include <QLocale>
@@ -13,15 +14,6 @@ class TestScheduleFile : public QObject {
 
     QTemporaryDir dir;
     QString path(const QString &name) const { return dir.filePath(name); }
-    QByteArray readRaw(const QString &p) {
-        QFile f(p);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    void writeRaw(const QString &p, const QByteArray &data) {
-        QFile f(p);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(data);
-    }
 
 private slots:
     void layoutAndRoundTrip() {
@@ -32,7 +24,7 @@ private slots:
         };
         const QString p = path(QStringLiteral("schedule.dat"));
         QVERIFY(sf::save(p, items));
-        QCOMPARE(readRaw(p),
+        QCOMPARE(testsupport::readFile(p),
                  QByteArray("2026-12-08 14:00:00\t2026-12-08 15:30:00\t\tWaiting\tRadio play\r\n") +
                      "2026-12-09 06:00:05\t2026-12-09 06:10:00\t\tDone\t" +
                      QStringLiteral("Früh – Nachrichten").toUtf8() + "\r\n\t\t\t\t\r\n");
@@ -41,30 +33,31 @@ private slots:
 
     void emptyListAndEmptyFile() {
         const QString p = path(QStringLiteral("empty.dat"));
-        writeRaw(p, "leftover\r\n");
+        QVERIFY(testsupport::writeFile(p, "leftover\r\n"));
         QVERIFY(sf::save(p, {}));
-        QCOMPARE(readRaw(p), QByteArray());
+        QCOMPARE(testsupport::readFile(p), QByteArray());
         QVERIFY(sf::load(p)->isEmpty());
     }
 
     void ensureExistsCreatesOnlyWhenMissing() {
         const QString p = path(QStringLiteral("new.dat"));
         QVERIFY(sf::ensureExists(p));
-        QCOMPARE(readRaw(p), QByteArray());
-        writeRaw(p, "a\tb\tc\td\te\r\n");
+        QCOMPARE(testsupport::readFile(p), QByteArray());
+        QVERIFY(testsupport::writeFile(p, "a\tb\tc\td\te\r\n"));
         QVERIFY(sf::ensureExists(p));
-        QCOMPARE(readRaw(p), QByteArray("a\tb\tc\td\te\r\n"));
+        QCOMPARE(testsupport::readFile(p), QByteArray("a\tb\tc\td\te\r\n"));
         QVERIFY(!sf::ensureExists(path(QStringLiteral("no/folder/schedule.dat"))));
         QVERIFY(!sf::load(path(QStringLiteral("no/folder/schedule.dat"))));
     }
 
     void extraAndMissingFields() {
         const QString p = path(QStringLiteral("hand.dat"));
-        writeRaw(p, "2026-01-01 10:00:00\t2026-01-01 11:00:00\tf\tWaiting\tc\tsixth\tseventh\r\n"
-                    "2026-01-02 10:00:00\t2026-01-02 11:00:00\n"
-                    "only start\r"
-                    "\r\n"
-                    "last line without end");
+        QVERIFY(testsupport::writeFile(
+            p, "2026-01-01 10:00:00\t2026-01-01 11:00:00\tf\tWaiting\tc\tsixth\tseventh\r\n"
+               "2026-01-02 10:00:00\t2026-01-02 11:00:00\n"
+               "only start\r"
+               "\r\n"
+               "last line without end"));
         const auto items = *sf::load(p);
         QCOMPARE(items.size(), 5);
         QCOMPARE(items[0],
@@ -75,7 +68,7 @@ private slots:
         QCOMPARE(items[3], ScheduleItem{});
         QCOMPARE(items[4].start, QStringLiteral("last line without end"));
         QVERIFY(sf::save(p, items));
-        QCOMPARE(readRaw(p),
+        QCOMPARE(testsupport::readFile(p),
                  QByteArray("2026-01-01 10:00:00\t2026-01-01 11:00:00\tf\tWaiting\tc\r\n"
                             "2026-01-02 10:00:00\t2026-01-02 11:00:00\t\t\t\r\n"
                             "only start\t\t\t\t\r\n"

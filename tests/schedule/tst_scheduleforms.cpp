@@ -1,6 +1,7 @@
 #include "FakeRecording.h"
 #include "Form5.h"
 #include "Form6.h"
+#include "TestSupport.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
 
@@ -25,15 +26,6 @@ class TestScheduleForms : public QObject {
 
     QTemporaryDir program;
     QString schedule() const { return program.filePath(QStringLiteral("schedule.dat")); }
-    QByteArray readRaw() const {
-        QFile f(schedule());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    void writeRaw(const QByteArray &data) {
-        QFile f(schedule());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(data);
-    }
     template <typename W> static W *child(QWidget &w, const char *name) {
         auto *c = w.findChild<W *>(QString::fromLatin1(name));
         if (!c)
@@ -93,10 +85,11 @@ private slots:
             QCOMPARE(timer->interval(), 1000);
             QVERIFY(!form.isVisible());
         }
-        QCOMPARE(readRaw(), QByteArray());
+        QCOMPARE(testsupport::readFile(schedule()), QByteArray());
 
-        writeRaw("2026-12-08 10:00:00\t2026-12-08 11:00:00\tx\tWaiting\tnews\tsixth\r\n"
-                 "broken line\n");
+        QVERIFY(testsupport::writeFile(
+            schedule(), "2026-12-08 10:00:00\t2026-12-08 11:00:00\tx\tWaiting\tnews\tsixth\r\n"
+                        "broken line\n"));
         Form5 form(rec);
         auto *view = child<QTreeWidget>(form, "ListView1");
         QCOMPARE(view->topLevelItemCount(), 2);
@@ -104,13 +97,14 @@ private slots:
                                                  "Waiting", "news"}));
         QCOMPARE(rowTexts(view, 1), (QStringList{"broken line", "", "", "", ""}));
         form.Command4_Click();
-        QCOMPARE(readRaw(),
+        QCOMPARE(testsupport::readFile(schedule()),
                  QByteArray("2026-12-08 10:00:00\t2026-12-08 11:00:00\tx\tWaiting\tnews\r\n"
                             "broken line\t\t\t\t\r\n"));
     }
 
     void removeClearAndSave() {
-        writeRaw("a\t\t\tWaiting\t1\r\nb\t\t\tWaiting\t2\r\nc\t\t\tWaiting\t3\r\n");
+        QVERIFY(testsupport::writeFile(
+            schedule(), "a\t\t\tWaiting\t1\r\nb\t\t\tWaiting\t2\r\nc\t\t\tWaiting\t3\r\n"));
         FakeRecording rec;
         Form5 form(rec);
         form.show();
@@ -126,18 +120,19 @@ private slots:
         QCOMPARE(view->topLevelItemCount(), 2);
         QCOMPARE(view->topLevelItem(1)->text(0), QStringLiteral("c"));
         // Edits reach the file only through OK or closing.
-        QCOMPARE(readRaw(),
+        QCOMPARE(testsupport::readFile(schedule()),
                  QByteArray("a\t\t\tWaiting\t1\r\nb\t\t\tWaiting\t2\r\nc\t\t\tWaiting\t3\r\n"));
         QVERIFY(form.close());
         QVERIFY(!form.isVisible());
-        QCOMPARE(readRaw(), QByteArray("a\t\t\tWaiting\t1\r\nc\t\t\tWaiting\t3\r\n"));
+        QCOMPARE(testsupport::readFile(schedule()),
+                 QByteArray("a\t\t\tWaiting\t1\r\nc\t\t\tWaiting\t3\r\n"));
 
         form.show();
         QTest::mouseClick(child<QPushButton>(form, "Command3"), Qt::LeftButton);
         QCOMPARE(view->topLevelItemCount(), 0);
         QTest::mouseClick(child<QPushButton>(form, "Command4"), Qt::LeftButton);
         QVERIFY(!form.isVisible());
-        QCOMPARE(readRaw(), QByteArray());
+        QCOMPARE(testsupport::readFile(schedule()), QByteArray());
     }
 
     void addThroughSchedulerAndRecordAtTheTime() {
@@ -171,8 +166,9 @@ private slots:
         }
         QCOMPARE(rec.calls, (QStringList{"start", "stop"}));
         form.Command4_Click();
-        QCOMPARE(readRaw(), QByteArray("2026-12-08 09:00:02\t2026-12-08 09:00:05\t\tDone\t"
-                                       "morning show\r\n"));
+        QCOMPARE(testsupport::readFile(schedule()),
+                 QByteArray("2026-12-08 09:00:02\t2026-12-08 09:00:05\t\tDone\t"
+                            "morning show\r\n"));
     }
 
     void cancelledSchedulerAddsNothing() {
@@ -230,7 +226,7 @@ private slots:
             Form5 form(rec);
             form.addItem({"2030-01-01 00:00:00", "2030-01-01 01:00:00", "", "Waiting", "new year"});
         }
-        QCOMPARE(readRaw(),
+        QCOMPARE(testsupport::readFile(schedule()),
                  QByteArray("2030-01-01 00:00:00\t2030-01-01 01:00:00\t\tWaiting\tnew year\r\n"));
     }
 };

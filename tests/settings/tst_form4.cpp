@@ -1,5 +1,6 @@
 #include "Form4.h"
 #include "Inifun.h"
+#include "TestSupport.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
 
@@ -27,10 +28,6 @@ class TestForm4 : public QObject {
     }
     void writeSet(const char *key, const QString &value) {
         QVERIFY(WriteIni(settings(), QStringLiteral("set"), QString::fromLatin1(key), value));
-    }
-    QByteArray rawSettings() const {
-        QFile f(settings());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
     template <typename W> static W *child(QWidget &w, const char *name) {
@@ -136,8 +133,9 @@ private slots:
         QCOMPARE(readSet("filename"), QStringLiteral("my take"));
         QCOMPARE(readSet("datetime"), QStringLiteral("0"));
         QCOMPARE(readSet("existedfile"), QStringLiteral("1"));
-        QCOMPARE(rawSettings(), QByteArray("[set]\r\noutputfolder=/data/rec\r\nfilename=my take\r\n"
-                                           "datetime=0\r\nexistedfile=1\r\n"));
+        QCOMPARE(testsupport::readFile(settings()),
+                 QByteArray("[set]\r\noutputfolder=/data/rec\r\nfilename=my take\r\n"
+                            "datetime=0\r\nexistedfile=1\r\n"));
     }
 
     void blankFolderStoredEmpty() {
@@ -147,7 +145,7 @@ private slots:
         form.Command1_Click();
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(readSet("outputfolder"), QString());
-        QVERIFY(rawSettings().contains("outputfolder=\r\n"));
+        QVERIFY(testsupport::readFile(settings()).contains("outputfolder=\r\n"));
         QCOMPARE(readSet("filename"), QStringLiteral("Recorded"));
         QCOMPARE(readSet("datetime"), QStringLiteral("1"));
         QCOMPARE(readSet("existedfile"), QStringLiteral("0"));

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -13,6 +14,16 @@ QString pulseServer() {
 
 QString x11Display() {
     return qEnvironmentVariable("PELVANTO_TEST_DISPLAY");
+}
+
+QByteArray readFile(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString &path, const QByteArray &data) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
 }
 
 bool hasTool(const QString &program) {

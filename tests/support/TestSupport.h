@@ -22,6 +22,12 @@ struct ToolResult {
 // Runs a program to its end (bounded by timeoutMs) and returns what it printed.
 ToolResult runTool(const QString &program, const QStringList &args, int timeoutMs = 60000);
 
+// A file's bytes; "<missing>" when it cannot be read, so that a missing file never passes
+// for an empty one.
+QByteArray readFile(const QString &path);
+// Replaces a file's content; false when it could not all be written.
+bool writeFile(const QString &path, const QByteArray &data);
+
 // A 16-bit interleaved sine tone.
 QVector<qint16> sineTone(int rate, int channels, int frames, double frequency,
                          double amplitude = 0.5);

@@ -37,16 +37,6 @@ QString makeMp3(const QString &dir, const QString &name) {
     return path;
 }
 
-QByteArray readFile(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &data) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
-}
-
 static qint64 id3v2End(const QByteArray &file) {
     if (file.size() < 10 || !file.startsWith("ID3"))
         return 0;

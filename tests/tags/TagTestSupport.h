@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestSupport.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -12,8 +14,8 @@ QByteArray toneMp3();
 // Writes toneMp3() to dir/name and returns the path.
 QString makeMp3(const QString &dir, const QString &name);
 
-QByteArray readFile(const QString &path);
-bool writeFile(const QString &path, const QByteArray &data);
+using testsupport::readFile;
+using testsupport::writeFile;
 
 // The audio part of an MP3: without an ID3v2 tag at the start and an ID3v1
 // tag at the end.
