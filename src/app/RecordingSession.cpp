@@ -7,6 +7,8 @@
 #include "capture/AudioVisualization.h"
 #include "capture/SampleTools.h"
 
+#include <QEventLoop>
+
 #include <algorithm>
 
 namespace pelvanto {
@@ -17,6 +19,8 @@ RecordingSession::RecordingSession(AudioRecord &recorder, AudioFile &file, QObje
     connect(&recorder_, &AudioRecord::Timer, this,
             [this](qint64 samples, int, int) { onTimer(samples); });
     connect(&recorder_, &AudioRecord::DeviceLost, this, &RecordingSession::onDeviceLost);
+    file_.SetBackgroundWriting(true);
+    connect(&file_, &AudioFile::WriteFailed, this, &RecordingSession::onWriteFailed);
 }
 
 void RecordingSession::setDisplays(AudioVisualization *visualization, AudioDisplay *display) {
@@ -27,6 +31,8 @@ void RecordingSession::setDisplays(AudioVisualization *visualization, AudioDispl
 bool RecordingSession::start(const QString &path) {
     if (recording_)
         stop();
+    if (stopping_)
+        return false;
     if (file_.CreateWrite(path, 0) < 0 || file_.FileStatus() < 0)
         return false;
     rate_ = file_.SampleRate();
@@ -39,7 +45,6 @@ bool RecordingSession::start(const QString &path) {
     recorder_.SetBlockSize(static_cast<int>(recorder_.MsToSamples(1000)));
     path_ = path;
     framesWritten_ = 0;
-    writeFailed_ = false;
     failureReported_ = false;
     elapsed_ = elapsedText(0);
     emit elapsedChanged(elapsed_);
@@ -59,30 +64,48 @@ void RecordingSession::stop() {
     if (!recording_)
         return;
     recording_ = false;
+    stopping_ = true;
     recorder_.RecordStop();
-    // The last (partial) block is ready now: write it before the file closes.
+    // The last (partial) block is ready now: it goes to the file before it closes.
     writePending();
+    file_.FinishWriting();
+    waitUntilWritten();
     file_.CloseFile();
+    stopping_ = false;
     if (av_ != nullptr)
         av_->SetSamples({});
     if (display_ != nullptr)
         display_->SetSamples({});
+    if (file_.FileStatus() < 0 && !failureReported_) {
+        // The end of the recording did not reach the disk: the user hears of it once the
+        // file is listed.
+        failureReported_ = true;
+        const QString reason = file_.LastError();
+        QMetaObject::invokeMethod(
+            this,
+            [this, reason] { emit failed(QStringLiteral("The recording was stopped: ") + reason); },
+            Qt::QueuedConnection);
+    }
 }
 
-bool RecordingSession::writePending() {
-    bool wrote = false;
+void RecordingSession::waitUntilWritten() {
+    if (file_.WritingFinished())
+        return;
+    QEventLoop loop;
+    connect(&file_, &AudioFile::WriteFinished, &loop, &QEventLoop::quit);
+    // The queue may have finished between the check and the connection.
+    if (!file_.WritingFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers);
+}
+
+void RecordingSession::writePending() {
     for (;;) {
         const QVector<qint16> block = recorder_.GetRecordedBlock();
         if (block.isEmpty())
-            return wrote;
-        if (writeFailed_)
-            continue; // the file cannot take more; the window is stopping
-        if (!file_.WriteBlock(block)) {
-            writeFailed_ = true;
-            continue;
-        }
-        framesWritten_ += block.size() / std::max(1, channels_);
-        wrote = true;
+            return;
+        // After a failure the audio file refuses further blocks; the window is stopping.
+        if (file_.WriteBlock(block))
+            framesWritten_ += block.size() / std::max(1, channels_);
     }
 }
 
@@ -90,13 +113,15 @@ void RecordingSession::onBlock() {
     if (!recording_)
         return;
     writePending();
-    if (writeFailed_ && !failureReported_) {
-        failureReported_ = true;
-        QString reason = file_.LastError();
-        if (reason.isEmpty())
-            reason = QStringLiteral("The audio file could not be written.");
-        emit failed(QStringLiteral("The recording was stopped: ") + reason);
-    }
+}
+
+void RecordingSession::onWriteFailed(const QString &reason) {
+    if (!recording_ || failureReported_)
+        return;
+    failureReported_ = true;
+    emit failed(
+        QStringLiteral("The recording was stopped: ") +
+        (reason.isEmpty() ? QStringLiteral("The audio file could not be written.") : reason));
 }
 
 void RecordingSession::onDeviceLost(const QString &reason) {
