@@ -2,6 +2,7 @@
 // list rows and what independent decoders find in the files.
 #include "Form1TestUtil.h"
 #include "RecordingText.h"
+#include "platform/LocaleDateTime.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -70,7 +71,9 @@ private slots:
         QVERIFY(r[2].endsWith(QLatin1String("MB")));
         const qint64 labelMs = elapsedMs(r[3]);
         QVERIFY2(labelMs >= 2000 && labelMs < 3000, qPrintable(r[3]));
-        const QDateTime recorded = QLocale().toDateTime(r[4], QLocale::ShortFormat);
+        const QDateTime recorded =
+            QLocale().toDateTime(r[4], QLocale().dateFormat(QLocale::ShortFormat) +
+                                           QLatin1Char(' ') + timeFormatWithSeconds());
         QVERIFY2(recorded.isValid() && recorded >= before.addSecs(-60), qPrintable(r[4]));
         QCOMPARE(child<QLabel>(&form, "Panel1")->text(), path);
         QCOMPARE(child<QLabel>(&form, "Panel2")->text(), QStringLiteral("Done"));

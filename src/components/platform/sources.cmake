@@ -4,6 +4,7 @@ target_sources(pelvanto_components PRIVATE
   platform/MessageBox.cpp
   platform/Skin.cpp
   platform/TextLines.cpp
+  platform/LocaleDateTime.cpp
   platform/ShellOpen.cpp
   platform/MixerLauncher.cpp
   platform/HelpOpener.cpp
