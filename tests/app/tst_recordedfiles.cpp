@@ -216,6 +216,38 @@ private slots:
         QCOMPARE(list.items()[0].path, renamed);
     }
 
+    // A name without a folder, or a relative one, stays in the recording's own folder,
+    // wherever the program was started from.
+    void renameToRelativeNameStaysInItsFolder_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("bare name") << "take two.WAV"
+                                   << "take two.WAV";
+        QTest::newRow("bare name with blanks") << "  take two.WAV  "
+                                               << "take two.WAV";
+        QTest::newRow("relative folder") << "sub/take.WAV"
+                                         << "sub/take.WAV";
+    }
+    void renameToRelativeNameStaysInItsFolder() {
+        QFETCH(QString, answer);
+        QFETCH(QString, result);
+        QTemporaryDir elsewhere;
+        const QString startedFrom = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(elsewhere.path()));
+        auto back = qScopeGuard([&] { QDir::setCurrent(startedFrom); });
+        QDir(dir.path()).mkpath(QStringLiteral("sub"));
+        const QString old = path(QStringLiteral("old.WAV"));
+        writeBytes(old, 100);
+        RecordedFiles list;
+        list.append(row(QStringLiteral("1"), old));
+        const auto r = list.rename(0, answer);
+        QVERIFY(r.renamed);
+        QCOMPARE(list.items()[0].path, path(result));
+        QCOMPARE(QFileInfo(path(result)).size(), qint64(100));
+        QVERIFY(QDir(elsewhere.path()).isEmpty());
+        QFile::remove(path(result));
+    }
+
     void deleteRemovesFileAndRow() {
         RecordedFiles list;
         const QString a = path(QStringLiteral("del_a.WAV"));
