@@ -137,11 +137,11 @@ private slots:
         QCOMPARE(row(form, 3)[1], env.path(QStringLiteral("rec/rec.WAV")));
         QVERIFY(QFileInfo(existing.fileName()).size() > 1000);
 
-        // The extension keeps the list's letter case; an empty prefix leaves it alone.
+        // The extension keeps the list's letter case; an empty prefix names the file "Recorded".
         env.set("set", "filename", QString());
         encoders->setCurrentIndex(4);
         QVERIFY(recordMs(form, shortRun));
-        QCOMPARE(row(form, 4)[1], env.path(QStringLiteral("rec/.G726")));
+        QCOMPARE(row(form, 4)[1], env.path(QStringLiteral("rec/Recorded.G726")));
 
         // No folder stored: the program folder.
         env.set("set", "outputfolder", QStringLiteral("0"));
