@@ -43,6 +43,7 @@ QByteArray serialize(const QList<ScheduleItem> &items);
 QString defaultPath();
 // Creates an empty file when none exists. Returns whether a file is there.
 bool ensureExists(const QString &path);
+// The rows of the file, or nothing when it cannot be read whole.
 std::optional<QList<ScheduleItem>> load(const QString &path);
 // Replaces the file only once the new content is complete.
 bool save(const QString &path, const QList<ScheduleItem> &items);
