@@ -16,6 +16,10 @@ constexpr qint64 kMaxScheduleBytes = qint64{64} * 1024 * 1024;
 
 } // namespace
 
+QString failedStatus(const QString &reason) {
+    return reason.isEmpty() ? QStringLiteral("Failed") : QStringLiteral("Failed: ") + reason;
+}
+
 QString dateTimeText(const QDateTime &time) {
     return time.toString(QString::fromLatin1(kDateTimeFormat));
 }

@@ -29,6 +29,9 @@ inline constexpr const char *kDateTimeFormat = "yyyy-MM-dd HH:mm:ss";
 inline constexpr const char *kWaiting = "Waiting";
 inline constexpr const char *kDone = "Done";
 
+// The status of a row whose recording could not begin: "Failed: folder missing".
+QString failedStatus(const QString &reason);
+
 QString dateTimeText(const QDateTime &time);
 // Local date-time to the second, or nothing for text that is not a date-time.
 std::optional<QDateTime> parseDateTime(const QString &text);

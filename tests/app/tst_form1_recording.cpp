@@ -187,7 +187,9 @@ private slots:
         QVERIFY(!form.isRecording());
         QCOMPARE(form.recordedFiles().model().count(), 0);
         QVERIFY(child<QPushButton>(&form, "cmdrecord")->isEnabled());
-        QVERIFY(env.messages.isEmpty());
+        // The user is told why.
+        QCOMPARE(env.messages.size(), 1);
+        QVERIFY(env.messages[0].text.contains(QLatin1String("does not exist")));
     }
 
     void stopButtonClearsDisplays() {
