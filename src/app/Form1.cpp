@@ -7,6 +7,7 @@
 #include "RecordedFilesView.h"
 #include "RecordingSession.h"
 #include "RecordingText.h"
+#include "SeekSlider.h"
 #include "StartFailure.h"
 #include "UserDialogs.h"
 #include "frmtray.h"
@@ -115,7 +116,7 @@ void Form1::buildWindow() {
     big.setBold(true);
     Label1->setFont(big);
 
-    slPosition = new QSlider(Qt::Horizontal, central);
+    slPosition = new SeekSlider(Qt::Horizontal, central);
     slPosition->setObjectName(QStringLiteral("slPosition"));
     slPosition->setRange(0, PlaybackController::kSliderRange);
 
