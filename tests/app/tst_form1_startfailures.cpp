@@ -239,10 +239,11 @@ private slots:
         QVERIFY(chooseDevice(form, QStringLiteral("sine_mic")));
         QDateTime clock(QDate(2026, 12, 8), QTime(10, 0, 0));
         form.setClock([&clock] { return clock; });
-        int nested = 0;
         env.onMessage = [&](const Message &) {
-            // Ctrl+R while the box is still open: that start fails the same way.
-            ++nested;
+            // Ctrl+R while the box is still open: that start fails the same way. (Bounded, so
+            // that a program which stacks boxes fails here rather than nesting for ever.)
+            if (env.messages.size() > 6)
+                return;
             form.StartRecord();
             QTRY_VERIFY_WITH_TIMEOUT(!form.isRecording(), 10000);
         };
@@ -255,7 +256,6 @@ private slots:
         QCOMPARE(filesIn(folder), QStringList{"fill"});
         QCOMPARE(form.recordedFiles().model().count(), 0);
         QCOMPARE(env.messages.size(), 3);
-        QCOMPARE(nested, 3);
         for (const Message &m : env.messages)
             QVERIFY2(m.text.contains(QLatin1String("full")), qPrintable(m.text));
         QCOMPARE(form.startFailure(), QStringLiteral("disk full"));
