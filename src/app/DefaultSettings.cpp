@@ -11,7 +11,7 @@ namespace pelvanto {
 
 namespace {
 // A settings file is a few hundred bytes; anything far larger is not ours.
-constexpr qint64 kMaxDefaultsBytes = 64 * 1024;
+constexpr qint64 kMaxDefaultsBytes = qint64{64} * 1024;
 } // namespace
 
 QString DefaultSettings::shippedFile() {

@@ -37,7 +37,7 @@ QString portableFolder() {
 QString programFolder() {
     if (!overrideFolder().isEmpty())
         return overrideFolder();
-    const QString portable = portableFolder();
+    QString portable = portableFolder();
     if (!portable.isEmpty())
         return portable;
     QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
@@ -91,7 +91,7 @@ QString defaultRecordingFolder() {
     QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
     if (music.isEmpty())
         music = QDir::homePath();
-    const QString folder = QDir::cleanPath(music + QStringLiteral("/Pelvanto"));
+    QString folder = QDir::cleanPath(music + QStringLiteral("/Pelvanto"));
     QDir().mkpath(folder);
     return folder;
 }
