@@ -17,29 +17,6 @@
 namespace {
 const QString kAppId = QStringLiteral("org.pelvanto.Pelvanto");
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run run(const QString &program, const QStringList &args, const QProcessEnvironment &env,
-        int timeoutMs = 60000) {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    Run r;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
 // key=value lines of a desktop entry's main group.
 QMap<QString, QString> desktopEntry(const QString &path) {
     QMap<QString, QString> keys;
@@ -88,9 +65,9 @@ private slots:
         QVERIFY(stage_.isValid());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DESTDIR"), stage_.path());
-        const Run r =
-            run(QStringLiteral(PELVANTO_CMAKE),
-                {"--install", QStringLiteral(PELVANTO_BUILD_DIR), "--prefix", "/usr"}, env, 180000);
+        const auto r = testsupport::runTool(
+            QStringLiteral(PELVANTO_CMAKE),
+            {"--install", QStringLiteral(PELVANTO_BUILD_DIR), "--prefix", "/usr"}, env, 180000);
         QVERIFY2(r.exitCode == 0, r.err.constData());
     }
 
@@ -148,7 +125,7 @@ private slots:
         QFETCH(QStringList, args);
         if (!testsupport::hasTool(tool))
             QSKIP("validator not installed");
-        const Run r = run(tool, args, QProcessEnvironment::systemEnvironment());
+        const auto r = testsupport::runTool(tool, args, QProcessEnvironment::systemEnvironment());
         QVERIFY2(r.exitCode == 0, (r.out + r.err).constData());
     }
 
@@ -217,7 +194,7 @@ private slots:
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        const Run r = run(program(), args, env, 20000);
+        const auto r = testsupport::runTool(program(), args, env, 20000);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.out.startsWith(out), r.out.constData());
         QCOMPARE(r.err, err);
