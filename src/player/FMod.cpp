@@ -32,6 +32,16 @@ QString StringFromBytes(const char *address, int n) {
     return QString::fromUtf8(buffer.constData(), buffer.size());
 }
 
+QString TrimBlanks(const QString &text) {
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == QLatin1Char(' '))
+        ++start;
+    while (end > start && text[end - 1] == QLatin1Char(' '))
+        --end;
+    return text.mid(start, end - start);
+}
+
 QString FmodErrorString(int code) {
     return sound::errorText(code);
 }

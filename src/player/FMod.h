@@ -15,6 +15,9 @@ QString StringFromPtr(const char *address);
 // that NUL, which callers strip; NULs inside stay.
 QString StringFromBytes(const char *address, int n);
 
+// Text without its leading and trailing blanks (other white space stays).
+QString TrimBlanks(const QString &text);
+
 // The message for a sound library error code; "Unknown error" for codes outside the table.
 QString FmodErrorString(int code);
 

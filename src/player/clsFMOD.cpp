@@ -18,24 +18,13 @@ constexpr qint32 kOpenMode = sound::kStreamDefaultMode;
 constexpr qint32 kAccurateMode = sound::kStreamDefaultMode | sound::kStreamAccurateSeek;
 constexpr qint32 kPanFullStereoRequest = 128;
 
-// Only blanks, as the wrapper's callers expect (tabs and line breaks stay).
-QString trimBlanks(const QString &text) {
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == QLatin1Char(' '))
-        ++start;
-    while (end > start && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(start, end - start);
-}
-
 QString afterLastNul(const QString &text) {
     const qsizetype nul = text.lastIndexOf(QChar(0));
     return nul < 0 ? text : text.mid(nul + 1);
 }
 
 QString nulsAsBlanks(QString text) {
-    return trimBlanks(text.replace(QChar(0), QLatin1Char(' ')));
+    return TrimBlanks(text.replace(QChar(0), QLatin1Char(' ')));
 }
 
 bool commentOrUrl(const QString &name) {
@@ -52,6 +41,10 @@ clsFMOD::~clsFMOD() {
     engine_->stopSound(sound::kAllChannels);
     if (stream_ != 0)
         engine_->streamClose(stream_);
+    if (song_ != 0) {
+        engine_->musicStopSong(song_);
+        engine_->musicFreeSong(song_);
+    }
     engine_->close();
 }
 
@@ -266,7 +259,7 @@ QString clsFMOD::GetStreamTag(qint32 lHandle, qint32 eTag, QString &sTagName) {
     if (!engine_->streamFindTagField(lHandle, eTag, sTagName.toUtf8().constData(), &value, &length))
         return {};
     if (eTag != sound::TagId3v2)
-        return trimBlanks(StringFromPtr(value));
+        return TrimBlanks(StringFromPtr(value));
     QString text = StringFromBytes(value, length);
     if (!commentOrUrl(sTagName))
         return nulsAsBlanks(text);
@@ -333,7 +326,12 @@ quint8 clsFMOD::TestFile(const QString &sFilename) {
         engine_->streamClose(handle);
         return 1;
     }
-    return 0;
+    const qint32 song = engine_->musicLoadSong(sFilename);
+    if (song == 0)
+        return 0;
+    const int type = engine_->musicGetType(song);
+    engine_->musicFreeSong(song);
+    return static_cast<quint8>(type >= 1 && type <= 5 ? type + 1 : 7);
 }
 
 } // namespace pelvanto

@@ -63,6 +63,48 @@ public:
     void GetStreamTagByNum(qint32 lHandle, qint32 lNum, qint32 &eTagType, QString &sTagName,
                            QString &sTagValue);
 
+    // --- music modules ----------------------------------------------------------------------
+    bool MusicPlay(const QString &sFilename, bool bLoopit, quint8 bVolume);
+    bool MusicStop();
+    bool MusicUnload();
+    bool MusicPausePlay();
+    quint8 MusicVolume();
+    void setMusicVolume(quint8 bVolume);
+    QString MusicName();
+    qint32 MusicNumChannels();
+    qint32 MusicNumIntruments();
+    qint32 MusicNumOrders();
+    qint32 MusicNumPatterns();
+    qint32 MusicNumSamples();
+    qint32 MusicBPM();
+    qint32 MusicPattern();
+    qint32 MusicRow();
+    qint32 MusicSpeed();
+    qint32 MusicTime();
+    qint32 MusicOrder();
+    void setMusicOrder(qint32 lNewOrder);
+    bool MusicIsLoaded() const;
+    bool MusicIsPlaying();
+    bool MusicIsFinished();
+    qint32 MusicNumRows();
+    qint32 MusicGetRows(qint32 lOrder);
+    void setMusicPanSep(float sPan);
+    qint32 MusicSongLen();
+    qint32 MusicSongPos();
+    bool GetMusicOK(const QString &sFilename);
+    void GetMusicData(const QString &sFilename, qint32 &lLength, QString &sName);
+
+    // --- CD audio ---------------------------------------------------------------------------
+    void CDEject(quint8 bDrive);
+    qint32 CDGetNumTracks(quint8 bDrive);
+    bool CDPlay(qint32 lTrack, quint8 bDrive);
+    void CDPausePlay(quint8 bDrive);
+    void CDStop(quint8 bDrive);
+    qint32 CDGetTrackLength(qint32 lTrack, quint8 bDrive);
+    qint32 CDGetTrackTime(quint8 bDrive);
+    void CDSetTrackTime(qint32 lMs, quint8 bDrive);
+    void CDSetVolume(quint8 bVol, quint8 bDrive);
+
     // --- other ------------------------------------------------------------------------------
     float CPUUsage() const;
     float FMODVersion() const;
@@ -78,11 +120,14 @@ private:
     void reportError();
     void reportUnplayable(const QString &sFilename);
     qint32 openStream(const QString &sFilename, bool bVBR);
+    qint64 totalRows();
+    double msPerRow();
 
     std::unique_ptr<sound::SoundEngine> engine_;
     FModNotifier *notifier_;
     qint32 stream_ = 0;  // the loaded stream
     qint32 channel_ = 0; // its channel while started
+    qint32 song_ = 0;    // the loaded music module
 };
 
 } // namespace pelvanto

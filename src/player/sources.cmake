@@ -4,6 +4,7 @@ target_sources(pelvanto_player PRIVATE
   FModNotifier.h
   clsFMOD.h
   clsFMOD.cpp
+  clsFMODMusic.cpp
   clsFMODTiming.h
 )
 target_sources(pelvanto_player_ui PRIVATE

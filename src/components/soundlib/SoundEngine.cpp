@@ -1,29 +1,20 @@
 #include "soundlib/SoundEngine.h"
 
-#include "soundlib/SoundOutput.h"
-#include "soundlib/StreamSource.h"
-#include "soundlib/Voice.h"
+#include "soundlib/EngineState.h"
 
 #include <samplerate.h>
 
 #include <QElapsedTimer>
 
 #include <algorithm>
-#include <atomic>
-#include <cmath>
-#include <map>
-#include <mutex>
-#include <thread>
-#include <vector>
+#include <climits>
 
 namespace pelvanto::sound {
 
 namespace {
 
 constexpr float kVersion = 1.00F;
-constexpr int kIndexBits = 12; // channel handle: generation above, index + 1 below
 constexpr int kMaxChannels = 1024;
-constexpr qint64 kMaxMixFrames = 4096;
 constexpr int kMinFrequency = 100;
 constexpr int kMaxFrequency = 705600;
 
@@ -40,180 +31,88 @@ int converterFor(int mixer) {
 
 } // namespace
 
-struct Channel {
-    Channel(int rate, int converter) : voice(rate, converter) {}
-    Voice voice;
-    int generation = 0;
-    bool busy = false; // the owner thread moves its source; the mixer leaves it alone
-};
+int EngineState::converter() const {
+    return converterFor(mixerType);
+}
 
-struct Stream {
-    std::unique_ptr<StreamSource> source;
-    int channel = 0; // handle of the channel it last started on
-};
-
-struct EngineState {
-    explicit EngineState(SoundEngine *q) : q(q) {}
-    SoundEngine *q;
-    SoundError error = SoundError::None;
-
-    // set-up
-    int outputType = OutputPulseAudio;
-    int mixerType = MixerAuto;
-    int bufferMs = 100;
-    int driver = 0;
-    std::atomic<int> speakerMode = SpeakerStereo;
-    OutputDevices devices;
-    QList<QByteArray> driverNames;
-    bool devicesKnown = false;
-
-    // running
-    bool initialised = false;
-    int rate = 0;
-    std::unique_ptr<SoundOutput> output;
-    std::thread mixer;
-    std::atomic<bool> stopping = false;
-    std::atomic<float> cpu = 0;
-
-    // What the mixer thread reads, guarded by `mutex`.
-    std::mutex mutex;
-    std::vector<std::unique_ptr<Channel>> channels;
-
-    // Owner thread only.
-    std::map<int, Stream> streams;
-    int nextStream = 1;
-
-    bool fail(SoundError e) {
-        error = e;
-        return false;
-    }
-
-    bool needInit() {
-        if (initialised)
-            return true;
-        return fail(SoundError::Uninitialized);
-    }
-
-    bool needSetUp() {
-        if (!initialised)
-            return true;
-        return fail(SoundError::Busy);
-    }
-
-    static int handleOf(int index, int generation) {
-        return ((generation & 0x7FFFF) << kIndexBits) | (index + 1);
-    }
-
-    // The live channel a handle names (with `mutex` held), or null.
-    Channel *channelFor(int handle) {
-        if (handle <= 0)
-            return nullptr;
-        const int index = (handle & ((1 << kIndexBits) - 1)) - 1;
-        if (index < 0 || index >= static_cast<int>(channels.size()))
-            return nullptr;
-        Channel *c = channels[static_cast<size_t>(index)].get();
-        if (!c->voice.active() || handleOf(index, c->generation) != handle)
-            return nullptr;
-        return c;
-    }
-
-    // Runs `apply` on one channel or, for kAllChannels, on every live one.
-    template <typename F> bool onChannels(int handle, F apply) {
-        if (!needInit())
-            return false;
-        std::lock_guard lock(mutex);
-        if (handle == kAllChannels) {
-            for (auto &c : channels)
-                if (c->voice.active())
-                    apply(*c);
-            return true;
+void EngineState::mixVoices(float *mix, int frames, std::vector<int> &endedChannels,
+                            std::vector<int> &finishedSongs, std::vector<int> &endedCdTracks) {
+    for (size_t i = 0; i < channels.size(); ++i) {
+        Channel &c = *channels[i];
+        if (!c.voice.active() || c.busy)
+            continue;
+        if (c.voice.mixInto(mix, frames) != Voice::Result::Playing) {
+            endedChannels.push_back(handleOf(static_cast<int>(i), c.generation));
+            c.voice.stop();
         }
-        Channel *c = channelFor(handle);
-        if (c == nullptr)
-            return fail(SoundError::InvalidParam);
-        apply(*c);
-        return true;
     }
-
-    // Reads one value of a live channel; `fallback` when there is none.
-    template <typename T, typename F> T readChannel(int handle, T fallback, F get) {
-        if (!needInit())
-            return fallback;
-        std::lock_guard lock(mutex);
-        Channel *c = channelFor(handle);
-        if (c == nullptr) {
-            fail(SoundError::InvalidParam);
-            return fallback;
+    for (auto &[handle, song] : songs) {
+        Voice *v = song->voice.get();
+        if (v != nullptr && v->active() && v->mixInto(mix, frames) != Voice::Result::Playing) {
+            v->stop();
+            finishedSongs.push_back(handle);
         }
-        return get(*c);
     }
-
-    Stream *stream(int handle) {
-        const auto it = streams.find(handle);
-        if (it == streams.end()) {
-            fail(SoundError::InvalidParam);
-            return nullptr;
+    for (auto &[drive, cd] : cds) {
+        Voice *v = cd->voice.get();
+        if (v != nullptr && v->active() && v->mixInto(mix, frames) != Voice::Result::Playing) {
+            v->stop();
+            endedCdTracks.push_back(drive);
         }
-        return &it->second;
     }
+}
 
-    void mixLoop() {
-        std::vector<float> mix;
-        std::vector<int> ended;
-        while (!stopping) {
-            const qint64 frames = std::min(output->waitWritable(), kMaxMixFrames);
-            if (frames <= 0) {
-                if (output->failed() && !stopping) {
-                    QMetaObject::invokeMethod(q, &SoundEngine::outputFailed, Qt::QueuedConnection);
-                    return;
-                }
-                continue;
+void EngineState::mixLoop() {
+    std::vector<float> mix;
+    std::vector<int> endedChannels;
+    std::vector<int> finishedSongs;
+    std::vector<int> endedCdTracks;
+    while (!stopping) {
+        const qint64 frames = std::min(output->waitWritable(), kMaxMixFrames);
+        if (frames <= 0) {
+            if (output->failed() && !stopping) {
+                QMetaObject::invokeMethod(q, &SoundEngine::outputFailed, Qt::QueuedConnection);
+                return;
             }
-            QElapsedTimer timer;
-            timer.start();
-            mix.assign(static_cast<size_t>(frames) * 2, 0.0F);
-            ended.clear();
-            {
-                std::lock_guard lock(mutex);
-                for (size_t i = 0; i < channels.size(); ++i) {
-                    Channel &c = *channels[i];
-                    if (!c.voice.active() || c.busy)
-                        continue;
-                    if (c.voice.mixInto(mix.data(), static_cast<int>(frames)) !=
-                        Voice::Result::Playing) {
-                        ended.push_back(handleOf(static_cast<int>(i), c.generation));
-                        c.voice.stop();
-                    }
-                }
-            }
-            const bool mono = speakerMode == SpeakerMono;
-            for (size_t f = 0; f < static_cast<size_t>(frames); ++f) {
-                float &l = mix[f * 2];
-                float &r = mix[f * 2 + 1];
-                if (mono)
-                    l = r = (l + r) * 0.5F;
-                l = std::clamp(l, -1.0F, 1.0F);
-                r = std::clamp(r, -1.0F, 1.0F);
-            }
-            const double spent = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-            const double span = static_cast<double>(frames) / rate;
-            cpu = static_cast<float>(0.9 * cpu + 0.1 * (100.0 * spent / span));
-            output->write(mix.data(), frames);
-            for (int handle : ended)
-                QMetaObject::invokeMethod(
-                    q, [engine = q, handle] { emit engine->channelEnded(handle); },
-                    Qt::QueuedConnection);
+            continue;
         }
+        QElapsedTimer timer;
+        timer.start();
+        mix.assign(static_cast<size_t>(frames) * 2, 0.0F);
+        endedChannels.clear();
+        finishedSongs.clear();
+        endedCdTracks.clear();
+        {
+            std::lock_guard lock(mutex);
+            mixVoices(mix.data(), static_cast<int>(frames), endedChannels, finishedSongs,
+                      endedCdTracks);
+        }
+        const bool mono = speakerMode == SpeakerMono;
+        for (size_t f = 0; f < static_cast<size_t>(frames); ++f) {
+            float &l = mix[f * 2];
+            float &r = mix[f * 2 + 1];
+            if (mono)
+                l = r = (l + r) * 0.5F;
+            l = std::clamp(l, -1.0F, 1.0F);
+            r = std::clamp(r, -1.0F, 1.0F);
+        }
+        const double spent = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+        const double span = static_cast<double>(frames) / rate;
+        cpu = static_cast<float>(0.9 * cpu + 0.1 * (100.0 * spent / span));
+        output->write(mix.data(), frames);
+        // Events reach the owner's thread in the order they happened.
+        SoundEngine *engine = q;
+        for (int handle : endedChannels)
+            QMetaObject::invokeMethod(
+                q, [engine, handle] { emit engine->channelEnded(handle); }, Qt::QueuedConnection);
+        for (int handle : finishedSongs)
+            QMetaObject::invokeMethod(
+                q, [engine, handle] { emit engine->songFinished(handle); }, Qt::QueuedConnection);
+        for (int drive : endedCdTracks)
+            QMetaObject::invokeMethod(
+                q, [this, drive] { cdTrackEnded(drive); }, Qt::QueuedConnection);
     }
-
-    void stopMixer() {
-        if (!mixer.joinable())
-            return;
-        stopping = true;
-        output->wake();
-        mixer.join();
-    }
-};
+}
 
 SoundEngine::SoundEngine(QObject *parent)
     : QObject(parent), d(std::make_unique<EngineState>(this)) {}
@@ -329,7 +228,7 @@ bool SoundEngine::init(int mixRate, int maxChannels, int flags) {
         std::lock_guard lock(d->mutex);
         d->channels.clear();
         for (int i = 0; i < maxChannels; ++i)
-            d->channels.push_back(std::make_unique<Channel>(mixRate, converterFor(d->mixerType)));
+            d->channels.push_back(std::make_unique<Channel>(mixRate, d->converter()));
     }
     d->stopping = false;
     d->cpu = 0;
@@ -348,6 +247,8 @@ void SoundEngine::close() {
     {
         std::lock_guard lock(d->mutex);
         d->channels.clear();
+        d->songs.clear();
+        d->cds.clear();
     }
     d->output.reset();
     d->initialised = false;

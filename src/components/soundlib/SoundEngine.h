@@ -18,6 +18,9 @@ enum MixerType : int { MixerAuto = 0, MixerLinear = 1, MixerQuality = 2 };
 // How the stereo mix reaches the speakers (setSpeakerMode).
 enum SpeakerMode : int { SpeakerStereo = 0, SpeakerMono = 1 };
 
+// What a CD drive plays after its track: the following tracks, nothing, or the same again.
+enum CdPlayMode : int { CdPlayContinuous = 0, CdPlayOnce = 1, CdPlayLooped = 2 };
+
 // Channel arguments that name no single channel.
 constexpr int kAllChannels = -3; // every channel at once
 constexpr int kFreeChannel = -1; // any channel that is not playing
@@ -33,10 +36,10 @@ struct EngineState;
 
 // The sound library: one output stream that a mixer thread fills from any number of channels,
 // each playing a stream (a sound file decoded as it plays) at its own volume, pan, surround
-// and frequency. Handles are positive numbers, 0 never being one; a failing call returns
-// false, 0, -1 or an empty value as documented and leaves its reason in lastError().
-// Every call comes from the thread that owns the engine; events come back to it as queued
-// signals.
+// and frequency, and from music songs and CD tracks, each on a voice of its own. Handles are
+// positive numbers, 0 never being one; a failing call returns false, 0, -1 or an empty value as
+// documented and leaves its reason in lastError(). Every call comes from the thread that owns the
+// engine; events come back to it as queued signals.
 class SoundEngine : public QObject {
     Q_OBJECT
 public:
@@ -102,9 +105,59 @@ public:
     bool streamFindTagField(int stream, int type, const char *name, const char **value,
                             int *length);
 
+    // --- music: tracker modules and MIDI songs ------------------------------------------
+    // Loads a song (rendered at the output rate, or 44100 Hz before init); 0 on failure.
+    int musicLoadSong(const QString &path);
+    bool musicFreeSong(int song);
+    // Plays from the start; stops it (the next play starts over again).
+    bool musicPlaySong(int song);
+    bool musicStopSong(int song);
+    bool musicIsPlaying(int song);  // started and not yet at its end (paused or not)
+    bool musicIsFinished(int song); // played to its end (never while looping)
+    bool musicSetPaused(int song, bool paused);
+    bool musicGetPaused(int song);
+    bool musicSetMasterVolume(int song, int volume); // 0 to 255
+    int musicGetMasterVolume(int song);
+    bool musicSetLooping(int song, bool loop);
+    bool musicSetPanSeparation(int song, float separation); // 0 (mono) to 1
+    int musicGetType(int song);         // MusicType: 1 MOD, 2 S3M, 3 XM, 4 IT, 5 MIDI, 6 other
+    const char *musicGetName(int song); // UTF-8, valid until the song is freed
+    int musicGetNumChannels(int song);
+    int musicGetNumInstruments(int song);
+    int musicGetNumOrders(int song);
+    int musicGetNumPatterns(int song);
+    int musicGetNumSamples(int song);
+    int musicGetPatternLength(int song, int order); // rows of the order's pattern; -1 if none
+    int musicGetBPM(int song);
+    int musicGetSpeed(int song);
+    int musicGetOrder(int song);
+    bool musicSetOrder(int song, int order);
+    int musicGetPattern(int song);
+    int musicGetRow(int song);
+    qint64 musicGetTime(int song); // ms played
+
+    // --- CD audio: drives by number (CdDrive::driveList; disc images play as drives) -------
+    bool cdSetPlayMode(int drive, int mode); // CdPlayMode
+    bool cdPlay(int drive, int track);       // tracks count from 1
+    bool cdStop(int drive);
+    bool cdSetPaused(int drive, bool paused);
+    bool cdGetPaused(int drive);
+    bool cdIsPlaying(int drive);
+    int cdGetNumTracks(int drive);                 // 0 without a disc
+    int cdGetTrack(int drive);                     // the track playing, 0 when none
+    qint64 cdGetTrackLength(int drive, int track); // ms; 0 for no such track
+    qint64 cdGetTrackTime(int drive);              // ms into the track playing
+    bool cdSetTrackTime(int drive, qint64 ms);
+    bool cdSetVolume(int drive, int volume); // 0 to 255
+    bool cdEject(int drive);
+
 signals:
     // A channel reached the end of its sound (or its source failed) and is free again.
     void channelEnded(int channel);
+    // A song that does not loop played to its end.
+    void songFinished(int song);
+    // A CD drive stopped at the end of what its play mode plays.
+    void cdTrackEnded(int drive);
     // The output device went away; everything is silent until close() and init().
     void outputFailed();
 

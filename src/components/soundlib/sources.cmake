@@ -12,6 +12,9 @@ target_sources(pelvanto_components PRIVATE
   soundlib/SoundOutput.cpp
   soundlib/SoundEngine.h
   soundlib/SoundEngine.cpp
+  soundlib/SoundEngineMusic.cpp
+  soundlib/EngineState.h
 )
 pkg_check_modules(PELVANTO_SOUNDLIB REQUIRED IMPORTED_TARGET samplerate libopenmpt zlib taglib)
-target_link_libraries(pelvanto_components PUBLIC PkgConfig::PELVANTO_SOUNDLIB)
+target_link_libraries(pelvanto_components PUBLIC PkgConfig::PELVANTO_SOUNDLIB pelvanto_music
+  pelvanto_cdaudio)
