@@ -34,14 +34,14 @@ public:
             return false;
         }
         PulseConnection::Lock lock(*connection_);
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(rate), 2};
-        if (!pa_sample_spec_valid(&spec)) {
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(rate), 2};
+        if (!pa_sample_spec_valid(&format)) {
             *error = QStringLiteral("the output rate is not possible");
             return false;
         }
         pa_channel_map map;
         pa_channel_map_init_stereo(&map);
-        stream_ = pa_stream_new(connection_->context(), "Sound", &spec, &map);
+        stream_ = pa_stream_new(connection_->context(), "Sound", &format, &map);
         if (stream_ == nullptr) {
             *error = connection_->lastServerError();
             return false;
@@ -52,8 +52,8 @@ public:
             connection_.get());
         pa_buffer_attr attr;
         std::memset(&attr, 0xff, sizeof attr);
-        attr.tlength =
-            static_cast<uint32_t>(pa_usec_to_bytes(pa_usec_t(bufferMs) * PA_USEC_PER_MSEC, &spec));
+        attr.tlength = static_cast<uint32_t>(
+            pa_usec_to_bytes(pa_usec_t(bufferMs) * PA_USEC_PER_MSEC, &format));
         attr.minreq = attr.tlength / 4;
         const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY);
         if (pa_stream_connect_playback(stream_, sink.isEmpty() ? nullptr : sink.constData(), &attr,
