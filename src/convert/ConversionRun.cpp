@@ -1,10 +1,13 @@
 #include "ConversionRun.h"
 
+#include "BlockReadAhead.h"
 #include "ConversionNames.h"
 #include "audiofile/AudioFile.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <optional>
 
 namespace pelvanto {
 
@@ -130,8 +133,9 @@ ConversionStep ConversionRun::convert(const QString &format, const QString &outp
     qint64 framesRead = 0;
     bool endReached = false;
     QString writeError;
+    std::optional<BlockReadAhead> blocks(std::in_place, reader_, blockSize);
     for (;;) {
-        const QVector<qint16> samples = reader_.ReadBlock(blockSize);
+        const QVector<qint16> samples = blocks->next();
         if (samples.isEmpty()) {
             endReached = true;
             break;
@@ -147,6 +151,7 @@ ConversionStep ConversionRun::convert(const QString &format, const QString &outp
         if (cancelled_.load())
             break;
     }
+    blocks.reset();
     if (writeError.isEmpty())
         setProgress(100);
     writer_.CloseFile();

@@ -47,8 +47,8 @@ struct ConversionStep {
 // output settings (MP3 and Ogg formats); the run sets only the WMA profile.
 //
 // run() blocks until every format is done or the run is cancelled; the window calls it on a
-// worker thread, and the signals reach the window queued. The two audio files must not be used
-// elsewhere while a run is going on.
+// worker thread, and the signals reach the window queued. The reader decodes a few blocks ahead
+// on a thread of its own. The two audio files must not be used elsewhere while a run is going on.
 class ConversionRun : public QObject {
     Q_OBJECT
 public:
