@@ -2,6 +2,7 @@
 // file chooser, the option windows configuring its own writer, and a run that keeps the window
 // answering and stops at Cancel.
 #include "ConvertTestSupport.h"
+#include "Form1.h"
 #include "Inifun.h"
 #include "frmcov.h"
 #include "platform/MessageBox.h"
@@ -62,12 +63,12 @@ private slots:
         REQUIRE_TOOL("ffmpeg");
         QVERIFY(m_dir.isValid());
         setProgramFolderOverride(m_dir.path());
-        MessageBox::setResponder([this](const QString &text, QMessageBox::Icon icon,
-                                        QMessageBox::StandardButtons) {
-            m_messages << text;
-            m_icons << icon;
-            return QMessageBox::Ok;
-        });
+        MessageBox::setResponder(
+            [this](const QString &text, QMessageBox::Icon icon, QMessageBox::StandardButtons) {
+                m_messages << text;
+                m_icons << icon;
+                return QMessageBox::Ok;
+            });
     }
 
     void opensWithItsWritersFormats() {
@@ -129,9 +130,8 @@ private slots:
         QCOMPARE(window.outputFile().Mp3BitrateKbps(), 320);
         QVERIFY(child<QLineEdit>(&window, "txtMP3FormatString")->text().contains("320 kbit/s"));
 
-        answerOptionWindow("frmOgg", "cmdOk", [](QWidget *w) {
-            child<QCheckBox>(w, "chQuality")->setChecked(true);
-        });
+        answerOptionWindow("frmOgg", "cmdOk",
+                           [](QWidget *w) { child<QCheckBox>(w, "chQuality")->setChecked(true); });
         window.openOggOptions();
         QVERIFY(child<QLineEdit>(&window, "txtOGGFormatString")->text().contains("quality"));
 
@@ -185,6 +185,45 @@ private slots:
         }
         QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
                  QStringList({"long.wav", "long_39.wma"}));
+    }
+
+    void mainWindowOpensItModally() {
+        Form1 main(nullptr);
+        QStringList opened;
+        const auto closeConverter = [&] {
+            QTimer::singleShot(0, [&] {
+                QWidget *w = QApplication::activeModalWidget();
+                QVERIFY(w != nullptr);
+                opened << w->objectName();
+                w->close();
+            });
+        };
+        auto *button = child<QPushButton>(&main, "Command14");
+        QVERIFY(button->isEnabled());
+        closeConverter();
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(main.menus().audioConverter->isEnabled());
+        closeConverter();
+        main.menus().audioConverter->trigger();
+        QCOMPARE(opened, QStringList({"frmcov", "frmcov"}));
+    }
+
+    void closingWhileConvertingStopsTheRun() {
+        const QString folder = m_dir.filePath("close");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(converttest::makeTone(folder + "/long.wav", 44100, 2, {}, 60.0));
+        frmcov window;
+        window.show();
+        child<QLineEdit>(&window, "txtInputFile")->setText(folder + "/long.wav");
+        child<QCheckBox>(&window, "chOGG")->setChecked(true);
+        child<QCheckBox>(&window, "chMP3")->setChecked(true);
+        QTest::mouseClick(child<QPushButton>(&window, "cmdConvert"), Qt::LeftButton);
+        QTRY_VERIFY(child<QProgressBar>(&window, "ProgressConvert")->value() >= 1);
+        window.close();
+        QVERIFY(!window.converting());
+        QVERIFY(!window.isVisible());
+        QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
+                 QStringList({"long.wav", "long_128kbps.mp3"}));
     }
 
     void cleanupTestCase() {
