@@ -12,8 +12,6 @@
 
 #include <QtTest>
 
-#include <sys/stat.h>
-
 using namespace pelvanto;
 using playertest::RecordingNotifier;
 
@@ -361,13 +359,7 @@ void TestClsFmod::badFilesFailClearly() {
     QFETCH(QByteArray, content);
     QFETCH(bool, opens);
     const QString path = dir_.filePath(name);
-    if (name.startsWith(QLatin1String("dir")))
-        QVERIFY(QDir().mkpath(path));
-    else if (name.startsWith(QLatin1String("fifo")))
-        QVERIFY(QFileInfo::exists(path) ||
-                ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-    else if (!name.startsWith(QLatin1String("missing")))
-        QVERIFY(testsupport::writeFile(path, content));
+    QVERIFY(soundtest::makeBadInput(path, content));
     RecordingNotifier notifier;
     clsFMOD fmod(&notifier);
     QVERIFY(initSilent(fmod));
