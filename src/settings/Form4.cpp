@@ -99,7 +99,7 @@ Form4::Form4(QWidget *parent, FolderPicker picker, const QString &settingsFile)
 void Form4::Form_Load() {
     Skin::applyTo(this);
     const OutputFileSettings stored = OutputFileSettings::read(settingsFile_);
-    Text2->setText(OutputFileSettings::meansProgramFolder(stored.folder) ? programFolder()
+    Text2->setText(OutputFileSettings::meansProgramFolder(stored.folder) ? defaultRecordingFolder()
                                                                          : stored.folder);
     Text1->setText(stored.prefix.isEmpty() || stored.prefix == QLatin1String("0")
                        ? QStringLiteral("Recorded")
