@@ -21,6 +21,7 @@
 #include "SettingsValues.h"
 #include "StoredSettings.h"
 #include "audiofile/AudioFile.h"
+#include "audiofile/WavFormatDialog.h"
 #include "capture/AudioDisplay.h"
 #include "capture/AudioPlayer.h"
 #include "capture/AudioRecord.h"
@@ -199,7 +200,7 @@ void Form1::Form_Load() {
 
     AudioRecord_ = std::make_unique<AudioRecord>();
     AudioFile_ = std::make_unique<AudioFile>();
-    AudioFile_->SetDialogParent(this);
+    AudioFile_->SetWavFormatChooser(WavFormatDialog::chooserFor(this));
     audioplayer_ = std::make_unique<AudioPlayer>();
     sampleTools_ = std::make_unique<SampleTools>();
     session_ = std::make_unique<RecordingSession>(*AudioRecord_, *AudioFile_);

@@ -50,7 +50,7 @@ std::optional<ListMessage> RecordedFiles::renameCheck(int index) const {
         return std::nullopt;
     const QString &path = items_[index].path;
     if (path.isEmpty() || !QFileInfo::exists(path))
-        return ListMessage{path + QStringLiteral(" is not exist!"), QMessageBox::Critical};
+        return ListMessage{path + QStringLiteral(" is not exist!"), MessageIcon::Critical};
     return std::nullopt;
 }
 
@@ -76,10 +76,10 @@ RecordedFiles::RenameResult RecordedFiles::rename(int index, const QString &answ
         items_[index].path = target;
         result.renamed = true;
         result.message = ListMessage{QStringLiteral("Rename audio file is  succeeded!"),
-                                     QMessageBox::Information};
+                                     MessageIcon::Information};
     } else {
         result.message =
-            ListMessage{QStringLiteral("Rename audio file is  Faild!"), QMessageBox::Information};
+            ListMessage{QStringLiteral("Rename audio file is  Faild!"), MessageIcon::Information};
     }
     return result;
 }

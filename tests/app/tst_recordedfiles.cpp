@@ -177,7 +177,7 @@ private slots:
         const auto missing = list.renameCheck(1);
         QVERIFY(missing);
         QCOMPARE(missing->text, path(QStringLiteral("missing.WAV")) + " is not exist!");
-        QCOMPARE(missing->icon, QMessageBox::Critical);
+        QCOMPARE(missing->icon, pelvanto::MessageIcon::Critical);
         QVERIFY(!list.renameCheck(0));
         QCOMPARE(RecordedFiles::renamePrompt(old),
                  "Old audio file name is: " + old + "\n\nPlease enter new Audio file name:");
@@ -194,7 +194,7 @@ private slots:
         QVERIFY(r.renamed);
         QVERIFY(r.message);
         QCOMPARE(r.message->text, QStringLiteral("Rename audio file is  succeeded!"));
-        QCOMPARE(r.message->icon, QMessageBox::Information);
+        QCOMPARE(r.message->icon, pelvanto::MessageIcon::Information);
         QCOMPARE(list.items()[0].path, renamed);
         QVERIFY(QFile::exists(renamed));
         QVERIFY(!QFile::exists(old));

@@ -132,10 +132,16 @@ private slots:
         // Edits reach the file only through OK or closing.
         QCOMPARE(testsupport::readFile(schedule()),
                  QByteArray("a\t\t\tWaiting\t1\r\nb\t\t\tWaiting\t2\r\nc\t\t\tWaiting\t3\r\n"));
+        // A reader that opened the file before the save still reads the whole old schedule:
+        // the save replaces the file, it does not rewrite it in place.
+        QFile reader(schedule());
+        QVERIFY(reader.open(QIODevice::ReadOnly));
         QVERIFY(form.close());
         QVERIFY(!form.isVisible());
         QCOMPARE(testsupport::readFile(schedule()),
                  QByteArray("a\t\t\tWaiting\t1\r\nc\t\t\tWaiting\t3\r\n"));
+        QCOMPARE(reader.readAll(),
+                 QByteArray("a\t\t\tWaiting\t1\r\nb\t\t\tWaiting\t2\r\nc\t\t\tWaiting\t3\r\n"));
 
         form.show();
         QTest::mouseClick(child<QPushButton>(form, "Command3"), Qt::LeftButton);

@@ -7,7 +7,8 @@
 
 #include <functional>
 
-// Stands in for the recorder window at the interface the schedule calls.
+// Stands in for the recorder window at the interface the schedule calls. Needs
+// pelvanto_components.
 class FakeRecording : public pelvanto::RecordingControl {
 public:
     QStringList calls;
