@@ -7,8 +7,12 @@
 #include "RecordedFilesView.h"
 #include "RecordingSession.h"
 #include "RecordingText.h"
+#include "SeekSlider.h"
+#include "StartFailure.h"
 #include "UserDialogs.h"
 #include "frmtray.h"
+
+#include "frmcov.h"
 
 #include "Form2.h"
 #include "Form4.h"
@@ -17,6 +21,7 @@
 #include "SettingsValues.h"
 #include "StoredSettings.h"
 #include "audiofile/AudioFile.h"
+#include "audiofile/WavFormatDialog.h"
 #include "capture/AudioDisplay.h"
 #include "capture/AudioPlayer.h"
 #include "capture/AudioRecord.h"
@@ -114,7 +119,7 @@ void Form1::buildWindow() {
     big.setBold(true);
     Label1->setFont(big);
 
-    slPosition = new QSlider(Qt::Horizontal, central);
+    slPosition = new SeekSlider(Qt::Horizontal, central);
     slPosition->setObjectName(QStringLiteral("slPosition"));
     slPosition->setRange(0, PlaybackController::kSliderRange);
 
@@ -195,7 +200,7 @@ void Form1::Form_Load() {
 
     AudioRecord_ = std::make_unique<AudioRecord>();
     AudioFile_ = std::make_unique<AudioFile>();
-    AudioFile_->SetDialogParent(this);
+    AudioFile_->SetWavFormatChooser(WavFormatDialog::chooserFor(this));
     audioplayer_ = std::make_unique<AudioPlayer>();
     sampleTools_ = std::make_unique<SampleTools>();
     session_ = std::make_unique<RecordingSession>(*AudioRecord_, *AudioFile_);
@@ -206,6 +211,11 @@ void Form1::Form_Load() {
     projects_ = std::make_unique<ProjectActions>(*list_, this);
 
     connect(session_.get(), &RecordingSession::elapsedChanged, Label1, &QLabel::setText);
+    // Once audio has reached the new file it may take the place of an earlier one.
+    connect(session_.get(), &RecordingSession::elapsedChanged, this, [this] {
+        if (flgRecord_ && session_->framesWritten() > 0)
+            output_.commit();
+    });
     connect(session_.get(), &RecordingSession::failed, this, &Form1::onRecordingFailed);
     connect(playback_.get(), &PlaybackController::progress, this,
             [this](const QString &elapsed, int slider) {
@@ -216,8 +226,10 @@ void Form1::Form_Load() {
     connect(playback_.get(), &PlaybackController::stoppedPlaying, this,
             [this] { slPosition->setValue(0); });
 
-    if (AudioRecord_->DeviceCount() < 1)
+    if (AudioRecord_->DeviceCount() < 1) {
+        reportNoDevice();
         return;
+    }
     fillDevices();
     fillEncoders();
     applyStoredSettings();
@@ -343,10 +355,17 @@ void Form1::connectActions() {
             [] { ShellOpen::open(QString::fromLatin1(kSupportUrl)); });
     connect(m.about, &QAction::triggered, this, &Form1::Command11_Click);
 
-    // The audio player, converter and tag editor windows are not part of this program yet.
-    for (QAction *a : {m.audioPlayer, m.audioConverter, m.editId3})
+    const auto openConverter = [this] {
+        frmcov converter(this);
+        converter.exec();
+    };
+    connect(Command14, &QPushButton::clicked, this, openConverter);
+    connect(m.audioConverter, &QAction::triggered, this, openConverter);
+
+    // The audio player and tag editor windows are not part of this program yet.
+    for (QAction *a : {m.audioPlayer, m.editId3})
         a->setEnabled(false);
-    for (QPushButton *b : {Command4, Command13, Command14})
+    for (QPushButton *b : {Command4, Command13})
         b->setEnabled(false);
     m.schedule->setEnabled(false);
     Command2->setEnabled(false);
@@ -379,8 +398,11 @@ void Form1::setClock(OutputPathBuilder::Clock clock) {
 // --- recording ---------------------------------------------------------------------------
 
 void Form1::StartRecord() {
-    if (!session_)
+    if (!session_ || exiting_ || exited_) {
+        // Once exit has begun nothing starts: the session is about to be released.
+        startFailure_ = StartFailure::closing().reason;
         return;
+    }
     if (flgRecord_)
         StopRecord();
     stopPlayback();
@@ -389,8 +411,25 @@ void Form1::StartRecord() {
     prefix_ = plan.prefix;
     startTime_ = plan.startTime;
     flgRecord_ = false;
-    if (!session_->start(plan.path))
+    if (cboEncoders->count() == 0) { // no recording device when the window loaded
+        reportStartFailure(plan.path, StartFailure::recorderRefused(AudioRecord_->ServerConnected(),
+                                                                    false, QString()));
         return;
+    }
+    output_ = RecordingOutput(plan.path);
+    if (!session_->start(output_.writePath())) {
+        const StartFailure failure =
+            AudioFile_->FileStatus() < 0
+                ? StartFailure::fileNotCreated(plan.path, AudioFile_->LastError())
+                : StartFailure::recorderRefused(AudioRecord_->ServerConnected(),
+                                                AudioRecord_->DeviceCount() > 0,
+                                                AudioRecord_->LastError());
+        output_.discard();
+        reportStartFailure(plan.path, failure);
+        return;
+    }
+    startFailure_.clear();
+    ++recordingNumber_;
     outputPath_ = plan.path;
     showStatus(outputPath_, AudioFile_->FormatDescription());
     flgRecord_ = true;
@@ -398,20 +437,71 @@ void Form1::StartRecord() {
 }
 
 void Form1::StopRecord() {
+    finishRecording(QString());
+}
+
+void Form1::onRecordingFailed(const QString &reason) {
+    finishRecording(reason);
+}
+
+void Form1::finishRecording(const QString &failure) {
     if (!flgRecord_ || !session_)
         return;
     flgRecord_ = false;
     session_->stop();
     setRecordingButtons(false);
-    showStatus(outputPath_, QStringLiteral("Done"));
     AV1->SetSamples({});
     AudioDisplay1->SetSamples({});
-    list_->append(list_->model().finishedRecording(outputPath_, Label1->text(), startTime_));
+    const bool failed = !failure.isEmpty();
+    switch (output_.finish(session_->framesWritten(), failed)) {
+    case RecordingOutput::Outcome::Kept:
+        showStatus(outputPath_, QStringLiteral("Done"));
+        list_->append(list_->model().finishedRecording(outputPath_, Label1->text(), startTime_));
+        if (failed)
+            showFailureOnce(failure);
+        return;
+    case RecordingOutput::Outcome::NothingRecorded:
+        if (!failed) {
+            showStatus(outputPath_, QStringLiteral("Nothing recorded"));
+            return;
+        }
+        // Not one sample reached the file: to the user this start failed.
+        reportStartFailure(outputPath_,
+                           AudioFile_->FileStatus() < 0
+                               ? StartFailure::audioNotWritten(outputPath_, AudioFile_->LastError())
+                               : StartFailure::recorderRefused(AudioRecord_->ServerConnected(),
+                                                               true, AudioRecord_->LastError()));
+        return;
+    case RecordingOutput::Outcome::Vanished:
+        showStatus(outputPath_, QStringLiteral("Lost: the file is gone"));
+        showFailureOnce(outputPath_ + QStringLiteral(" no longer exists: its folder was deleted or "
+                                                     "moved while recording, so the recording is "
+                                                     "lost."));
+        return;
+    }
 }
 
-void Form1::onRecordingFailed(const QString &reason) {
-    StopRecord();
-    MessageBox::show(this, reason, QMessageBox::Critical);
+void Form1::reportStartFailure(const QString &path, const StartFailure &failure) {
+    startFailure_ = failure.reason;
+    showStatus(path, QStringLiteral("Failed: ") + failure.reason);
+    showFailureOnce(failure.message);
+}
+
+void Form1::reportNoDevice() {
+    const StartFailure notice = StartFailure::noDevice(AudioRecord_->ServerConnected());
+    showStatus(QStringLiteral("Nothing to record from"), notice.reason);
+    // Once, over the window rather than before it appears.
+    QMetaObject::invokeMethod(
+        this, [this, notice] { showFailureOnce(notice.message, QMessageBox::Warning); },
+        Qt::QueuedConnection);
+}
+
+void Form1::showFailureOnce(const QString &text, QMessageBox::Icon icon) {
+    if (openFailureMessages_.contains(text))
+        return;
+    openFailureMessages_.append(text);
+    MessageBox::show(this, text, icon);
+    openFailureMessages_.removeOne(text);
 }
 
 void Form1::setRecordingButtons(bool recording) {
@@ -603,6 +693,9 @@ void Form1::exitsystem() {
     if (tray_ != nullptr)
         tray_->removeIcon();
     projects_->offerSaveAtExit();
+    // Nothing can have started meanwhile; should anything run, it ends the normal way.
+    if (flgRecord_)
+        StopRecord();
     if (cboEncoders->count() > 0)
         Inifun::WriteIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Set),
                          QString::fromLatin1(keys::OutputFormat),

@@ -3,10 +3,12 @@
 #include "FormatValues.h"
 #include "MainMenus.h"
 #include "OutputPath.h"
+#include "RecordingOutput.h"
 #include "platform/RecordingControl.h"
 
 #include <QDateTime>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPointer>
 
 #include <functional>
@@ -36,6 +38,7 @@ class RecordedFilesView;
 class RecordingSession;
 class SampleTools;
 class frmtray;
+struct StartFailure;
 
 // The main window: device, source and format choice, recording, the
 // recorded-files list with playback, projects, and the entries that open the
@@ -52,6 +55,8 @@ public:
     void StartRecord() override;
     void StopRecord() override;
     bool isRecording() const override { return flgRecord_; }
+    QString startFailure() const override { return startFailure_; }
+    quint64 recordingNumber() const override { return recordingNumber_; }
     bool flgRecord() const { return flgRecord_; }
 
     // The components the option windows configure; null after exitsystem().
@@ -114,6 +119,12 @@ private:
     void stopPlayback();
     void playSelected();
     void onRecordingFailed(const QString &reason);
+    // StopRecord, and the end of a recording that cannot go on (`failure` says why).
+    void finishRecording(const QString &failure);
+    void reportStartFailure(const QString &path, const StartFailure &failure);
+    void reportNoDevice();
+    // One box per cause: a start failing again while its message is still open adds none.
+    void showFailureOnce(const QString &text, QMessageBox::Icon icon = QMessageBox::Critical);
     void setRecordingButtons(bool recording);
     void showStatus(const QString &panel1, const QString &panel2);
 
@@ -137,6 +148,10 @@ private:
     bool exiting_ = false;
     int CountSrc_ = -1;
     QString outputPath_;
+    RecordingOutput output_;
+    QString startFailure_;
+    quint64 recordingNumber_ = 0;
+    QStringList openFailureMessages_;
     QString prefix_;
     QDateTime startTime_;
 

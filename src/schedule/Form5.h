@@ -51,6 +51,8 @@ private:
     QString path_;
     Clock clock_;
     QList<ScheduleItem> items_;
+    QList<ScheduleItem> savedItems_; // as the file holds them
+    bool loadFailed_ = false;
     ScheduleCheck check_;
 
     QTreeWidget *ListView1 = nullptr;

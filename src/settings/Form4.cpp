@@ -99,7 +99,7 @@ Form4::Form4(QWidget *parent, FolderPicker picker, const QString &settingsFile)
 void Form4::Form_Load() {
     Skin::applyTo(this);
     const OutputFileSettings stored = OutputFileSettings::read(settingsFile_);
-    Text2->setText(OutputFileSettings::meansProgramFolder(stored.folder) ? programFolder()
+    Text2->setText(OutputFileSettings::meansProgramFolder(stored.folder) ? defaultRecordingFolder()
                                                                          : stored.folder);
     Text1->setText(stored.prefix.isEmpty() || stored.prefix == QLatin1String("0")
                        ? QStringLiteral("Recorded")
@@ -113,6 +113,20 @@ void Form4::Command1_Click() {
     const QString prefix = Text1->text().trimmed();
     if (prefix.isEmpty()) {
         MessageBox::show(this, QStringLiteral("Please enter audio file name."),
+                         QMessageBox::Critical);
+        return;
+    }
+    // A value cut or split on its way into settings.dat would send recordings elsewhere.
+    const QString folderProblem = Inifun::unstorableReason(Text2->text());
+    const QString prefixProblem = Inifun::unstorableReason(prefix);
+    if (!folderProblem.isEmpty() || !prefixProblem.isEmpty()) {
+        MessageBox::show(this,
+                         folderProblem.isEmpty()
+                             ? QStringLiteral("The file name cannot be stored: ") + prefixProblem +
+                                   QStringLiteral(". Please enter a shorter file name.")
+                             : QStringLiteral("The output folder cannot be stored: ") +
+                                   folderProblem +
+                                   QStringLiteral(". Please choose another folder."),
                          QMessageBox::Critical);
         return;
     }

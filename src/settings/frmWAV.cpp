@@ -187,9 +187,7 @@ void frmWAV::dsp() {
 }
 
 void frmWAV::fromMenu() {
-    m_file.SetDialogParent(this);
     const bool chosen = m_file.ChooseWavFormat();
-    m_file.SetDialogParent(nullptr); // this window goes away; the component outlives it
     if (chosen)
         m_values.wavFormatChosen = true;
     describe();

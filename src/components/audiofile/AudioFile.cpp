@@ -2,7 +2,6 @@
 
 #include "audiofile/BackgroundWriter.h"
 #include "audiofile/Detail.h"
-#include "audiofile/WavFormatDialog.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -498,17 +497,10 @@ void AudioFile::SetWavFormatChooser(WavFormatChooser chooser) {
     m_chooser = std::move(chooser);
 }
 
-void AudioFile::SetDialogParent(QWidget *parent) {
-    m_dialogParent = parent;
-}
-
 bool AudioFile::ChooseWavFormat() {
     const QList<WavFormat> offered = WritableWavFormats();
-    std::optional<WavFormat> choice;
-    if (m_chooser)
-        choice = m_chooser(offered, m_formats->wav);
-    else
-        choice = WavFormatDialog::choose(offered, m_formats->wav, m_dialogParent);
+    const std::optional<WavFormat> choice =
+        m_chooser ? m_chooser(offered, m_formats->wav) : std::nullopt;
     if (!choice) {
         noteRequest(Family::Wav, true);
         return false;
@@ -558,6 +550,10 @@ Mp3EncoderSettings AudioFile::Mp3Encoder() const {
 
 int AudioFile::Mp3Channels() const {
     return m_formats->mp3.channels;
+}
+
+int AudioFile::Mp3BitrateKbps() const {
+    return mp3BitrateKbps(m_formats->mp3);
 }
 
 // --- Ogg Vorbis -----------------------------------------------------------------------------
