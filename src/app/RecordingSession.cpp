@@ -9,8 +9,6 @@
 
 #include <QEventLoop>
 
-#include <algorithm>
-
 namespace pelvanto {
 
 RecordingSession::RecordingSession(AudioRecord &recorder, AudioFile &file, QObject *parent)
@@ -46,6 +44,7 @@ bool RecordingSession::start(const QString &path) {
     path_ = path;
     framesWritten_ = 0;
     failureReported_ = false;
+    writeFailure_.clear();
     elapsed_ = elapsedText(0);
     emit elapsedChanged(elapsed_);
     // Blocks of an earlier recording never reach this file.
@@ -70,21 +69,19 @@ void RecordingSession::stop() {
     writePending();
     file_.FinishWriting();
     waitUntilWritten();
+    const qint64 writtenSoFar = file_.LengthSamples();
     file_.CloseFile();
     stopping_ = false;
     if (av_ != nullptr)
         av_->SetSamples({});
     if (display_ != nullptr)
         display_->SetSamples({});
+    // Only what reached the file counts: blocks still queued when a write failed are lost.
+    framesWritten_ = writtenSoFar;
     if (file_.FileStatus() < 0 && !failureReported_) {
-        // The end of the recording did not reach the disk: the user hears of it once the
-        // file is listed.
+        // The end of the recording did not reach the disk: the caller tells the user.
         failureReported_ = true;
-        const QString reason = file_.LastError();
-        QMetaObject::invokeMethod(
-            this,
-            [this, reason] { emit failed(QStringLiteral("The recording was stopped: ") + reason); },
-            Qt::QueuedConnection);
+        writeFailure_ = QStringLiteral("The recording was stopped: ") + file_.LastError();
     }
 }
 
@@ -104,9 +101,12 @@ void RecordingSession::writePending() {
         if (block.isEmpty())
             return;
         // After a failure the audio file refuses further blocks; the window is stopping.
-        if (file_.WriteBlock(block))
-            framesWritten_ += block.size() / std::max(1, channels_);
+        file_.WriteBlock(block);
     }
+}
+
+qint64 RecordingSession::framesWritten() const {
+    return recording_ ? file_.LengthSamples() : framesWritten_;
 }
 
 void RecordingSession::onBlock() {

@@ -38,7 +38,10 @@ public:
     // Elapsed time of the running (or last) recording, as Label1 shows it.
     QString elapsed() const { return elapsed_; }
     // Sample frames handed to the encoder in this recording.
-    qint64 framesWritten() const { return framesWritten_; }
+    // Frames that reached the file (the writer may be a block behind while recording).
+    qint64 framesWritten() const;
+    // Why the file could not be completed when stop() found out only then; empty otherwise.
+    QString writeFailure() const { return writeFailure_; }
 
 signals:
     void elapsedChanged(const QString &text);
@@ -65,6 +68,7 @@ private:
     QString path_;
     QString elapsed_;
     qint64 framesWritten_ = 0;
+    QString writeFailure_;
 };
 
 } // namespace pelvanto
