@@ -166,19 +166,28 @@ private:
         self->connection_->signal();
     }
 
-    static void readable(pa_stream *, size_t, void *userdata) {
+    static void readable(pa_stream *, size_t available, void *userdata) {
         auto *self = static_cast<PulseCapture *>(userdata);
-        self->drainReadable();
+        self->drain(available);
         ++self->fragments_;
         self->connection_->signal();
     }
 
     void drainReadable() {
-        while (pa_stream_readable_size(stream_) > 0) {
+        const size_t available = pa_stream_readable_size(stream_);
+        if (available != static_cast<size_t>(-1))
+            drain(available);
+    }
+
+    // Takes `available` bytes. Every call into the library checks for a fork with a system
+    // call, and this runs for every fragment: no call more than needed.
+    void drain(size_t available) {
+        while (available > 0) {
             const void *data = nullptr;
             size_t bytes = 0;
             if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0)
                 break;
+            available -= std::min(available, bytes);
             if (data) {
                 deliver(static_cast<const char *>(data), bytes);
             } else {
