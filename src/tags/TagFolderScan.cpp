@@ -20,7 +20,7 @@ constexpr qint32 kId3v1 = 1;
 constexpr qint32 kId3v2 = 2;
 // Rows are handed over at least this often, so the list fills while the scan runs.
 constexpr qint64 kBatchMs = 40;
-constexpr int kMaxBatch = 250;
+constexpr int kMaxBatch = 100;
 
 QString tag(clsFMOD &fmod, qint32 handle, qint32 type, const char *name) {
     QString field = QString::fromLatin1(name);
