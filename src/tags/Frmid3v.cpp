@@ -40,7 +40,7 @@ namespace pelvanto {
 namespace {
 
 constexpr int kTwipsPerInch = 1440;
-constexpr int kTabsHeightTwips = 5400;
+constexpr int kTabsHeightTwips = 6300;
 constexpr int kBarOffset = 90;
 const QString kNotSaved = QStringLiteral(" (not saved)");
 
@@ -152,7 +152,7 @@ void Frmid3v::buildWindow() {
     optionsLayout->addWidget(lblTitle_, 0, 1, 3, 1);
     optionsLayout->setColumnStretch(1, 1);
 
-    resize(860, 720);
+    resize(860, 760);
 }
 
 QWidget *Frmid3v::buildFrame(int tag) {
@@ -284,6 +284,11 @@ void Frmid3v::connectSignals() {
         const QModelIndexList chosen = ftv_->selectionModel()->selectedRows();
         if (!chosen.isEmpty())
             UpdateFolder(folders_->filePath(chosen.first()));
+    });
+    // The tree fills in as folders load: keep the chosen folder in sight.
+    connect(folders_, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (ftv_->currentIndex().isValid())
+            ftv_->scrollTo(ftv_->currentIndex());
     });
     connect(lvw_, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem *row) { RefreshItem(recordOf(row)); });

@@ -27,6 +27,13 @@ QString tag(clsFMOD &fmod, qint32 handle, qint32 type, const char *name) {
     return fmod.GetStreamTag(handle, type, field);
 }
 
+// The year of a recording time such as 2001-05-03; any other text as it is.
+QString yearOfRecordingTime(const QString &time) {
+    if (time.size() > 4 && time.at(4) == QLatin1Char('-'))
+        return time.left(4);
+    return time;
+}
+
 } // namespace
 
 QString TagsColumnText(bool hasV1, bool hasV2) {
@@ -74,6 +81,10 @@ TagItem ReadTagItem(clsFMOD &fmod, const QString &path) {
     item.v2[V2Track] = tag(fmod, handle, kId3v2, "TRCK");
     item.v2[V2URL] = tag(fmod, handle, kId3v2, "WXXX");
     item.v2[V2Year] = tag(fmod, handle, kId3v2, "TYER");
+    // Version 2.4 tags keep the year in the recording time; without it here, saving the
+    // file would erase the year it has.
+    if (item.v2[V2Year].isEmpty())
+        item.v2[V2Year] = yearOfRecordingTime(tag(fmod, handle, kId3v2, "TDRC"));
     item.hasV2 = !item.v2Genre.isEmpty();
     for (const QString &text : item.v2)
         item.hasV2 = item.hasV2 || !text.isEmpty();
