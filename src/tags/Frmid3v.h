@@ -94,8 +94,8 @@ private:
     void splitterMoved(int x);
     void splitterReleased(int x);
     void layoutFor(int t);
-    int twips(int pixels) const;
-    int pixels(int twips) const;
+    int twips(int px) const;
+    int pixels(int tw) const;
 
     std::unique_ptr<QSettings> store_;
     std::unique_ptr<clsFMOD> fmod_;

@@ -6,8 +6,6 @@
 #include "platform/LocaleDateTime.h"
 
 #include <QElapsedTimer>
-#include <QMetaObject>
-#include <QPointer>
 
 #include <array>
 #include <cmath>
@@ -95,6 +93,29 @@ TagItem ReadTagItem(clsFMOD &fmod, const QString &path) {
 FolderScanner::FolderScanner(QObject *parent) : QObject(parent) {
     qRegisterMetaType<pelvanto::ScanRow>();
     qRegisterMetaType<QList<pelvanto::ScanRow>>();
+    connect(
+        this, &FolderScanner::scanStarted, this,
+        [this](quint64 scan, int total) {
+            if (scan == scan_)
+                emit started(total);
+        },
+        Qt::QueuedConnection);
+    connect(
+        this, &FolderScanner::scanRows, this,
+        [this](quint64 scan, int first, const QList<ScanRow> &rows) {
+            if (scan == scan_)
+                emit rowsReady(first, rows);
+        },
+        Qt::QueuedConnection);
+    connect(
+        this, &FolderScanner::scanFinished, this,
+        [this](quint64 scan) {
+            if (scan != scan_)
+                return;
+            running_ = false;
+            emit finished();
+        },
+        Qt::QueuedConnection);
 }
 
 FolderScanner::~FolderScanner() {
@@ -107,8 +128,7 @@ void FolderScanner::join() {
 }
 
 void FolderScanner::cancel() {
-    if (cancelled_)
-        cancelled_->store(true);
+    wanted_.store(++scan_);
     join();
     running_ = false;
 }
@@ -118,27 +138,17 @@ bool FolderScanner::start(const QString &folder, const QLocale &locale) {
         return false;
     join();
     running_ = true;
-    cancelled_ = std::make_shared<std::atomic<bool>>(false);
-    worker_ = std::thread([this, folder, locale] { run(folder, locale); });
+    const quint64 scan = ++scan_;
+    wanted_.store(scan);
+    worker_ = std::thread([this, scan, folder, locale] { run(scan, folder, locale); });
     return true;
 }
 
-void FolderScanner::run(const QString &folder, const QLocale &locale) {
-    const auto cancelled = cancelled_;
-    // Deliveries are queued to this object's thread and dropped once the scan is cancelled.
-    const auto deliver = [this, cancelled](auto &&call) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, cancelled, call = std::forward<decltype(call)>(call)]() mutable {
-                if (!cancelled->load())
-                    call(this);
-            },
-            Qt::QueuedConnection);
-    };
+void FolderScanner::run(quint64 scan, const QString &folder, const QLocale &locale) {
     clsFind find;
     find.Find(folder, QStringLiteral("*.mp3"), false);
     const int total = find.Count();
-    deliver([total](FolderScanner *self) { emit self->started(total); });
+    emit scanStarted(scan, total);
     clsFMOD fmod; // the tags are read with an object of this thread's own
     QList<ScanRow> batch;
     int first = 1;
@@ -147,16 +157,14 @@ void FolderScanner::run(const QString &folder, const QLocale &locale) {
     const auto flush = [&](int next) {
         if (batch.isEmpty())
             return;
-        deliver([first, rows = std::move(batch)](FolderScanner *self) {
-            emit self->rowsReady(first, rows);
-        });
+        emit scanRows(scan, first, batch);
         batch = {};
         first = next;
         sinceBatch.restart();
     };
     int i = 0;
     for (const clsFile &file : find) {
-        if (cancelled->load())
+        if (wanted_.load() != scan)
             return;
         ++i;
         ScanRow row;
@@ -170,10 +178,7 @@ void FolderScanner::run(const QString &folder, const QLocale &locale) {
             flush(i + 1);
     }
     flush(i + 1);
-    deliver([](FolderScanner *self) {
-        self->running_ = false;
-        emit self->finished();
-    });
+    emit scanFinished(scan);
 }
 
 } // namespace pelvanto

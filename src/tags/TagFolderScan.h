@@ -57,12 +57,19 @@ signals:
     void rowsReady(int first, const QList<pelvanto::ScanRow> &rows);
     void finished();
 
+    // From the scan thread, queued to this object's thread; passed on while the scan that
+    // sent them is the current one.
+    void scanStarted(quint64 scan, int total);
+    void scanRows(quint64 scan, int first, const QList<pelvanto::ScanRow> &rows);
+    void scanFinished(quint64 scan);
+
 private:
-    void run(const QString &folder, const QLocale &locale);
+    void run(quint64 scan, const QString &folder, const QLocale &locale);
     void join();
 
     bool running_ = false;
-    std::shared_ptr<std::atomic<bool>> cancelled_;
+    quint64 scan_ = 0; // the current scan; cancelling moves past it
+    std::atomic<quint64> wanted_{0};
     std::thread worker_;
 };
 

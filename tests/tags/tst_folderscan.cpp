@@ -24,19 +24,21 @@ struct Scan {
 
 Scan scanFolder(FolderScanner &scanner, const QString &folder, const QLocale &locale) {
     Scan scan;
-    QObject::connect(&scanner, &FolderScanner::started, [&](int total) { scan.total = total; });
-    QObject::connect(&scanner, &FolderScanner::rowsReady,
-                     [&](int first, const QList<ScanRow> &rows) {
-                         if (first == scan.rows.size() + 1) // rows arrive in list order
-                             scan.rows += rows;
-                     });
-    QObject::connect(&scanner, &FolderScanner::finished, [&] { scan.finished = true; });
+    const QList<QMetaObject::Connection> connections = {
+        QObject::connect(&scanner, &FolderScanner::started, [&](int total) { scan.total = total; }),
+        QObject::connect(&scanner, &FolderScanner::rowsReady,
+                         [&](int first, const QList<ScanRow> &rows) {
+                             if (first == scan.rows.size() + 1) // rows arrive in list order
+                                 scan.rows += rows;
+                         }),
+        QObject::connect(&scanner, &FolderScanner::finished, [&] { scan.finished = true; })};
     if (scanner.start(folder, locale)) {
         QDeadlineTimer deadline(60000);
         while (!scan.finished && !deadline.hasExpired())
             QTest::qWait(10);
     }
-    scanner.disconnect();
+    for (const auto &c : connections)
+        QObject::disconnect(c);
     return scan;
 }
 
