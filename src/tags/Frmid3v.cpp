@@ -87,9 +87,16 @@ Frmid3v::Frmid3v(QWidget *parent, std::unique_ptr<QSettings> store)
 }
 
 Frmid3v::~Frmid3v() {
+    stopScan();
+}
+
+void Frmid3v::stopScan() {
     scanner_.cancel();
-    if (QApplication::overrideCursor() != nullptr && (saving_ || dragging_))
+    prb_->hide();
+    lvw_->setUpdatesEnabled(true);
+    if (scanCursor_)
         QApplication::restoreOverrideCursor();
+    scanCursor_ = false;
 }
 
 int Frmid3v::twips(int px) const {
@@ -322,6 +329,7 @@ void Frmid3v::UpdateFolder(const QString &sFolder) {
     if (scanner_.isRunning() || saving_)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    scanCursor_ = true;
     filling_ = true;
     lvw_->clear();
     filling_ = false;
@@ -377,7 +385,9 @@ void Frmid3v::scanDone() {
         lvw_->setCurrentItem(lvw_->topLevelItem(0));
         filling_ = false;
     }
-    QApplication::restoreOverrideCursor();
+    if (scanCursor_)
+        QApplication::restoreOverrideCursor();
+    scanCursor_ = false;
     if (const QTreeWidgetItem *row = lvw_->currentItem())
         RefreshItem(recordOf(row));
     emit scanFinished();
@@ -652,10 +662,7 @@ void Frmid3v::SaveSettings() {
 void Frmid3v::done(int result) {
     if (saving_)
         return; // the save ends first
-    scanner_.cancel();
-    if (QApplication::overrideCursor() != nullptr && prb_->isVisible())
-        QApplication::restoreOverrideCursor();
-    prb_->hide();
+    stopScan();
     SaveSettings();
     Playback(QString());
     preview_.reset();

@@ -76,6 +76,7 @@ private:
     void scanStarted(int total);
     void scanRows(int first, const QList<ScanRow> &rows);
     void scanDone();
+    void stopScan();
 
     void showFields(const EditorFields &fields);
     EditorFields editedFields() const;
@@ -105,6 +106,7 @@ private:
     std::array<QString, 4> longest_;
     std::array<bool, 3> options_{true, false, false};
     bool saving_ = false;
+    bool scanCursor_ = false; // the hourglass of a running scan
     bool filling_ = false;
     bool dragging_ = false;
     int dragStart_ = 0;

@@ -269,6 +269,15 @@ private slots:
               longest, qint64(progress.size()));
         QVERIFY2(longest < 100, qPrintable(QString::number(longest)));
         QVERIFY(progress.size() > 3);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        // Closing the window in the middle of a scan leaves no hourglass behind.
+        window.UpdateFolder(other.path());
+        window.UpdateFolder(dir.path());
+        QVERIFY(window.scanning());
+        QVERIFY(QApplication::overrideCursor() != nullptr);
+        window.reject();
+        QVERIFY(!window.scanning());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 };
 
