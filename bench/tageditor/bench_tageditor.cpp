@@ -3,6 +3,7 @@
 // it is installed, kid3-cli listing it, in the same run. Prints the times and the ratios
 // (goals: at most 1.3 x the TagLib reader, at most 0.3 x kid3-cli).
 #include "TagFolderScan.h"
+#include "ToneMp3.h"
 #include "clsID3v1.h"
 #include "clsID3v23.h"
 
@@ -25,25 +26,6 @@ using namespace pelvanto;
 namespace {
 
 constexpr int kFiles = 10000;
-
-QByteArray toneMp3(const QString &dir) {
-    QByteArray raw;
-    for (int i = 0; i < 4410; ++i) {
-        const auto s = static_cast<qint16>((i % 100 < 50) ? 8000 : -8000);
-        raw.append(reinterpret_cast<const char *>(&s), 2);
-    }
-    QFile in(dir + "/tone.raw");
-    if (!in.open(QIODevice::WriteOnly) || in.write(raw) != raw.size())
-        return {};
-    in.close();
-    QProcess lame;
-    lame.start("lame", {"--quiet", "-r", "-s", "44.1", "--bitwidth", "16", "--signed",
-                        "--little-endian", "-m", "m", dir + "/tone.raw", dir + "/tone.mp3"});
-    if (!lame.waitForFinished(60000) || lame.exitCode() != 0)
-        return {};
-    QFile out(dir + "/tone.mp3");
-    return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
-}
 
 bool makeFolder(const QString &folder, const QByteArray &mp3) {
     if (!QDir().mkpath(folder))
@@ -131,7 +113,7 @@ int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QString reader = QCoreApplication::applicationDirPath() + "/bench_tageditor_taglib";
     QTemporaryDir dir;
-    const QByteArray mp3 = toneMp3(dir.path());
+    const QByteArray mp3 = benchToneMp3(dir.path());
     if (mp3.isEmpty()) {
         std::fprintf(stderr, "bench_tageditor: lame is needed\n");
         return 1;
