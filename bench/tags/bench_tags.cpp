@@ -1,6 +1,7 @@
 // Tag editor folder scan: a recursive search over 10,000 small MP3 files and
 // reading both of their tags, against a plain TagLib reader of the same files
 // in the same run. Prints both times and the ratio (goal: at most 1.2).
+#include "ToneMp3.h"
 #include "clsFind.h"
 #include "clsID3v1.h"
 #include "clsID3v23.h"
@@ -23,25 +24,6 @@ namespace {
 
 constexpr int kFolders = 100;
 constexpr int kFilesPerFolder = 100;
-
-QByteArray toneMp3(const QString &dir) {
-    QByteArray raw;
-    for (int i = 0; i < 4410; ++i) {
-        const auto s = static_cast<qint16>((i % 100 < 50) ? 8000 : -8000);
-        raw.append(reinterpret_cast<const char *>(&s), 2);
-    }
-    QFile in(dir + "/tone.raw");
-    if (!in.open(QIODevice::WriteOnly) || in.write(raw) != raw.size())
-        return {};
-    in.close();
-    QProcess lame;
-    lame.start("lame", {"--quiet", "-r", "-s", "44.1", "--bitwidth", "16", "--signed",
-                        "--little-endian", "-m", "m", dir + "/tone.raw", dir + "/tone.mp3"});
-    if (!lame.waitForFinished(60000) || lame.exitCode() != 0)
-        return {};
-    QFile out(dir + "/tone.mp3");
-    return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
-}
 
 bool makeLibrary(const QString &root, const QByteArray &mp3) {
     for (int d = 0; d < kFolders; ++d) {
@@ -139,7 +121,7 @@ int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QString reader = QCoreApplication::applicationDirPath() + "/bench_tags_taglib";
     QTemporaryDir dir;
-    const QByteArray mp3 = toneMp3(dir.path());
+    const QByteArray mp3 = benchToneMp3(dir.path());
     if (mp3.isEmpty()) {
         std::fprintf(stderr, "bench_tags: lame is needed\n");
         return 1;

@@ -12,6 +12,7 @@
 #include "UserDialogs.h"
 #include "frmtray.h"
 
+#include "Frmid3v.h"
 #include "frmcov.h"
 
 #include "Form2.h"
@@ -362,11 +363,16 @@ void Form1::connectActions() {
     connect(Command14, &QPushButton::clicked, this, openConverter);
     connect(m.audioConverter, &QAction::triggered, this, openConverter);
 
-    // The audio player and tag editor windows are not part of this program yet.
-    for (QAction *a : {m.audioPlayer, m.editId3})
-        a->setEnabled(false);
-    for (QPushButton *b : {Command4, Command13})
-        b->setEnabled(false);
+    const auto openTagEditor = [this] {
+        Frmid3v editor(this);
+        editor.exec();
+    };
+    connect(Command13, &QPushButton::clicked, this, openTagEditor);
+    connect(m.editId3, &QAction::triggered, this, openTagEditor);
+
+    // The audio player window is not part of this program yet.
+    m.audioPlayer->setEnabled(false);
+    Command4->setEnabled(false);
     m.schedule->setEnabled(false);
     Command2->setEnabled(false);
 

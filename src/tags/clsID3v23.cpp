@@ -1,5 +1,6 @@
 #include "clsID3v23.h"
 
+#include "TagText.h"
 #include "id3v2/ID3v2TagComponent.h"
 
 #include <array>
@@ -51,10 +52,7 @@ ID3v2TagComponent &clsID3v23::freshComponent() {
 }
 
 QString clsID3v23::tagTrimmedGenre() const {
-    if (!genre_.startsWith(QLatin1Char('(')))
-        return genre_;
-    const qsizetype close = genre_.indexOf(QLatin1Char(')'));
-    return close < 0 ? genre_ : genre_.mid(close + 1);
+    return WithoutGenreReference(genre_);
 }
 
 bool clsID3v23::ReadTag() {

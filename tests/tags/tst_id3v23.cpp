@@ -111,6 +111,42 @@ QByteArray utf16be(const QString &s) {
     return out;
 }
 
+quint32 crc32(const QByteArray &data) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : data) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A version 2.3 tag with an extended header (with a CRC of the frames when
+// asked), unsynchronised when asked, as some taggers write it.
+QByteArray extendedTag(const QList<QPair<QByteArray, QByteArray>> &frames, bool withCrc,
+                       bool unsynchronised) {
+    QByteArray body;
+    for (const auto &[id, data] : frames)
+        body += id + be32(data.size()) + QByteArray(2, 0) + data;
+    const QByteArray padding(32, 0);
+    QByteArray extended =
+        withCrc ? be32(10) + QByteArray("\x80\x00", 2) + be32(padding.size()) + be32(crc32(body))
+                : be32(6) + QByteArray(2, 0) + be32(padding.size());
+    QByteArray all = extended + body + padding;
+    char flags = 0x40;
+    if (unsynchronised) {
+        QByteArray coded;
+        for (const char c : all) {
+            coded += c;
+            if (static_cast<unsigned char>(c) == 0xFF)
+                coded += char(0);
+        }
+        all = coded;
+        flags = static_cast<char>(flags | 0x80);
+    }
+    return QByteArray("ID3") + char(3) + char(0) + flags + syncSafe(all.size()) + all;
+}
+
 } // namespace
 
 class TestID3v23 : public QObject {
@@ -635,6 +671,75 @@ private slots:
         back.setFilename(path);
         QVERIFY(back.ReadTag());
         COMPARE_FIELDS(get(back), get(t));
+    }
+    void extendedHeaderTags_data() {
+        QTest::addColumn<bool>("withCrc");
+        QTest::addColumn<bool>("unsynchronised");
+        QTest::newRow("plain") << false << false;
+        QTest::newRow("with CRC") << true << false;
+        QTest::newRow("unsynchronised") << false << true;
+    }
+
+    void extendedHeaderTags() {
+        QFETCH(bool, withCrc);
+        QFETCH(bool, unsynchronised);
+        REQUIRE_TOOL("mid3v2");
+        REQUIRE_TOOL("eyeD3");
+        const QString path = mp3();
+        const QByteArray audio = readFile(path);
+        // The CRC bytes of some titles hold 0xFF, so the unsynchronised case is real.
+        const QByteArray tag = extendedTag({{"TIT2", QByteArray(1, 0) + "\xFF\xE0 Title"},
+                                            {"TPE1", QByteArray(1, 0) + "Artist"},
+                                            {"TIT3", QByteArray(1, 0) + "Subtitle"},
+                                            {"TRCK", QByteArray(1, 0) + "4"}},
+                                           withCrc, unsynchronised);
+        QVERIFY(writeFile(path, tag + audio));
+        // An independent reader sees the tag as we build it (mid3v2 misreads
+        // unsynchronised 2.3 tags, eyeD3 does not).
+        const QString before = run("eyeD3", {"--no-color", path});
+        QVERIFY2(before.contains("Artist") && before.contains("Title"), qPrintable(before));
+
+        clsID3v23 t;
+        t.setFilename(path);
+        QVERIFY(t.HasTag());
+        QVERIFY(t.ReadTag());
+        QCOMPARE(t.tagTitle(), QStringLiteral("\u00FF\u00E0 Title"));
+        QCOMPARE(t.tagArtist(), QStringLiteral("Artist"));
+        QCOMPARE(t.tagTrack(), QStringLiteral("4"));
+
+        t.setTagAlbum(QStringLiteral("New album"));
+        QVERIFY(t.SaveTag());
+        const QString raw = run("mid3v2", {"--list-raw", path});
+        QVERIFY2(raw.contains("Artist") && raw.contains("Subtitle") && raw.contains("New album") &&
+                     raw.contains("TRCK"),
+                 qPrintable(raw));
+        QCOMPARE(audioPart(readFile(path)), audioPart(audio));
+        const QString eyed3 = run("eyeD3", {"--no-color", path});
+        QVERIFY2(eyed3.contains("Artist") && eyed3.contains("New album"), qPrintable(eyed3));
+    }
+    void readOnlyFilesAreRefused() {
+        const QString path = mp3();
+        clsID3v23 t;
+        t.setFilename(path);
+        t.setTagTitle(QStringLiteral("Tagged"));
+        QVERIFY(t.SaveTag());
+        clsID3v1 v1;
+        v1.setFilename(path);
+        v1.setTagTitle(QStringLiteral("Tagged"));
+        QVERIFY(v1.SaveTag());
+        const QByteArray before = readFile(path);
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
+        t.setTagTitle(QStringLiteral("Changed"));
+        v1.setTagTitle(QStringLiteral("Changed"));
+        // Refused even for the superuser, who could write it.
+        QVERIFY(!t.SaveTag());
+        QVERIFY(!t.RemoveTag());
+        QVERIFY(!v1.SaveTag());
+        QVERIFY(!v1.RemoveTag());
+        QCOMPARE(readFile(path), before);
+        QCOMPARE(QFileInfo(path).permissions() & QFileDevice::WriteOwner,
+                 QFileDevice::Permissions());
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0644) == 0);
     }
 };
 

@@ -31,7 +31,9 @@ bool AudioFileReader::open(const QString &path, bool writable) {
     if (fd < 0)
         return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    // A file nobody may write is refused for writing even where the open
+    // itself would pass (the superuser).
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (writable && (st.st_mode & 0222) == 0)) {
         ::close(fd);
         return false;
     }
@@ -115,6 +117,10 @@ bool ReplaceAudioFile(const QString &path, const AudioFileReader &source, const 
     // Through a symlink, the file it points to is replaced and the link kept.
     const QString target = QFileInfo(path).canonicalFilePath();
     if (target.isEmpty())
+        return false;
+    // A read-only file stays as it is: the copy renamed over it would replace
+    // it behind the user's back, since only the folder needs to be writable.
+    if ((source.mode() & 0222) == 0 || ::access(QFile::encodeName(target).constData(), W_OK) != 0)
         return false;
     QSaveFile out(target);
     out.setDirectWriteFallback(false);

@@ -156,6 +156,37 @@ void markBomlessUtf16(QByteArray &tag) {
     tag = rebuilt;
 }
 
+// TagLib reads the extended header of a version 2.3 tag with the sizing of
+// 2.4 (sync-safe, counting its own size bytes), lands inside it and finds no
+// frames. A 2.3 tag is therefore handed over without unsynchronisation (which
+// in 2.3 covers the extended header too) and without its extended header; the
+// CRC it may carry describes the frames as they are, so nothing is lost.
+void dropVersion3ExtendedHeader(QByteArray &tag) {
+    if (tag.size() < kHeaderSize || tag[3] != 3)
+        return;
+    if (tag[5] & 0x80) {
+        QByteArray decoded = tag.left(kHeaderSize);
+        decoded.reserve(tag.size());
+        for (qsizetype i = kHeaderSize; i < tag.size(); ++i) {
+            decoded += tag[i];
+            if (static_cast<unsigned char>(tag[i]) == 0xFF && i + 1 < tag.size() && tag[i + 1] == 0)
+                ++i;
+        }
+        decoded[5] = static_cast<char>(decoded[5] & ~0x80);
+        tag = decoded;
+    }
+    if (tag[5] & 0x40) {
+        if (tag.size() < kHeaderSize + 4)
+            return;
+        const qint64 extended = 4 + qint64(frameSize(tag, kHeaderSize, false));
+        if (extended > tag.size() - kHeaderSize)
+            return; // damaged: left as it is, which reads as no frames
+        tag.remove(kHeaderSize, static_cast<qsizetype>(extended));
+        tag[5] = static_cast<char>(tag[5] & ~0x40);
+    }
+    tag.replace(6, 4, encodeSize(static_cast<quint32>(tag.size() - kHeaderSize), true));
+}
+
 // A TagLib file over bytes in memory, so the tag is parsed from one read.
 class MemoryFile : public TagLib::File {
 public:
@@ -194,6 +225,7 @@ ParsedTag parseTag(QByteArray data, const TagSpan &span) {
         const qint64 claimed = kHeaderSize + frameSize(data, 6, true);
         data.truncate(static_cast<qsizetype>(std::min<qint64>(claimed, data.size())));
         data[5] = static_cast<char>(data[5] & ~0x10);
+        dropVersion3ExtendedHeader(data);
         markBomlessUtf16(data);
     }
     parsed.stream = std::make_unique<TagLib::ByteVectorStream>(
