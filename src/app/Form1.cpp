@@ -17,6 +17,7 @@
 #include "Form2.h"
 #include "Form4.h"
 #include "Inifun.h"
+#include "MPlay3.h"
 #include "SettingsKeys.h"
 #include "SettingsValues.h"
 #include "StoredSettings.h"
@@ -362,11 +363,15 @@ void Form1::connectActions() {
     connect(Command14, &QPushButton::clicked, this, openConverter);
     connect(m.audioConverter, &QAction::triggered, this, openConverter);
 
-    // The audio player and tag editor windows are not part of this program yet.
-    for (QAction *a : {m.audioPlayer, m.editId3})
-        a->setEnabled(false);
-    for (QPushButton *b : {Command4, Command13})
-        b->setEnabled(false);
+    const auto openPlayer = [this] {
+        MPlay3 player(this);
+        player.exec();
+    };
+    connect(Command4, &QPushButton::clicked, this, openPlayer);
+    connect(m.audioPlayer, &QAction::triggered, this, openPlayer);
+    // The tag editor window is not part of this program yet.
+    m.editId3->setEnabled(false);
+    Command13->setEnabled(false);
     m.schedule->setEnabled(false);
     Command2->setEnabled(false);
 
@@ -505,8 +510,9 @@ void Form1::showFailureOnce(const QString &text, QMessageBox::Icon icon) {
 }
 
 void Form1::setRecordingButtons(bool recording) {
-    for (QPushButton *b : {cmdPause, cmdPlay, cmdrecord, Command1})
+    for (QPushButton *b : {cmdPause, cmdPlay, cmdrecord, Command1, Command4})
         b->setEnabled(!recording);
+    menus_.audioPlayer->setEnabled(!recording);
 }
 
 void Form1::showStatus(const QString &panel1, const QString &panel2) {

@@ -1,5 +1,8 @@
 #include "PlayListFiles.h"
 
+#include "PlayList.h"
+#include "soundlib/cd/CdDrive.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -83,6 +86,17 @@ QStringList playableFiles(const QString &folder) {
     for (const QString &n : names)
         paths << dir.absoluteFilePath(n);
     return paths;
+}
+
+QStringList cdTrackRows(int drive) {
+    const std::unique_ptr<sound::CdDrive> cd = sound::CdDrive::open(drive);
+    QStringList rows;
+    if (!cd)
+        return rows;
+    for (int t = cd->firstTrack(); t < cd->firstTrack() + cd->trackCount(); ++t)
+        if (cd->isAudioTrack(t))
+            rows << PlayList::cdTrackPath(cd->path(), t);
+    return rows;
 }
 
 QStringList readM3u(const QString &listPath, bool *ok) {

@@ -12,6 +12,10 @@ const QStringList &playableSuffixes();
 // The playable files of a folder (not its sub-folders), full paths in name order.
 QStringList playableFiles(const QString &folder);
 
+// The rows of the audio tracks of the disc in a CD drive ("…/Track01.cda"); empty without a
+// disc.
+QStringList cdTrackRows(int drive);
+
 // The entries of an M3U list, plain or extended ("#EXTM3U", "#EXTINF"), as full paths:
 // relative ones resolved against the list's folder, "file:" addresses made paths. Text is
 // UTF-8 (always for ".m3u8"); a ".m3u" that is not valid UTF-8 is read as Latin-1. Empty

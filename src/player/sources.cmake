@@ -20,4 +20,8 @@ target_sources(pelvanto_player PRIVATE
 target_sources(pelvanto_player_ui PRIVATE
   FModMessageBox.h
   FModMessageBox.cpp
+  SkinWidgets.h
+  SkinWidgets.cpp
+  MPlay3.h
+  MPlay3.cpp
 )

@@ -121,6 +121,7 @@ void MediaPlayer::close() {
     handle_ = 0;
     channel_ = 0;
     cdTrack_ = 0;
+    cdStartMs_ = 0;
     songLengthMs_ = 0;
     paused_ = false;
     stopped_ = true;
@@ -234,6 +235,9 @@ void MediaPlayer::Play() {
                                cdTrack_ > 0 ? sound::CdPlayOnce : sound::CdPlayContinuous);
         if (!engine_->cdPlay(kCdDrive, cdTrack_ > 0 ? cdTrack_ : 1))
             return;
+        if (cdStartMs_ > 0)
+            engine_->cdSetTrackTime(kCdDrive, cdStartMs_);
+        cdStartMs_ = 0;
         break;
     case Kind::None:
         return;
@@ -281,6 +285,7 @@ void MediaPlayer::Stop() {
     }
     stopped_ = true;
     paused_ = false;
+    cdStartMs_ = 0;
 }
 
 bool MediaPlayer::IsPlaying() const {
@@ -316,7 +321,9 @@ void MediaPlayer::setCurrentPosition(double seconds) {
         engine_->streamSetTime(handle_, ms);
         break;
     case Kind::Cd:
-        if (!stopped_)
+        if (stopped_)
+            cdStartMs_ = ms; // where the next Play starts
+        else
             engine_->cdSetTrackTime(kCdDrive, ms);
         break;
     case Kind::Song: // songs only start over, which Stop and Play do

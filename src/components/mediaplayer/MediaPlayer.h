@@ -91,6 +91,7 @@ private:
     int handle_ = 0;  // stream or song
     int channel_ = 0; // the stream's channel while it plays
     int cdTrack_ = 0; // 0: the whole disc
+    qint64 cdStartMs_ = 0;
     qint64 songLengthMs_ = 0;
     bool paused_ = false;
     bool stopped_ = true;
