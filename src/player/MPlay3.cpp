@@ -173,15 +173,15 @@ void MPlay3::buildWindow() {
     pluss = button("pluss", int(Glyph::Plus), "Increase Vloume", {3530, 1230, 340, 340});
 
     // The play list.
-    auto *addfile = button("addfile", int(Glyph::Text), "Add Files", {120, 1780, 850, 200});
+    auto *addfile = button("addfile", int(Glyph::Text), "Add Files", {120, 1780, 760, 200});
     addfile->setText(QStringLiteral("Add Files"));
-    auto *list = button("list", int(Glyph::Text), "Playlists", {1010, 1780, 850, 200});
+    auto *list = button("list", int(Glyph::Text), "Playlists", {920, 1780, 760, 200});
     list->setText(QStringLiteral("Playlists"));
-    optres = button("optres", int(Glyph::Text), QString(), {2070, 1780, 580, 200});
+    optres = button("optres", int(Glyph::Text), QString(), {1760, 1780, 600, 200});
     optres->setText(QStringLiteral("Norm"));
-    optrnd = button("optrnd", int(Glyph::Text), QString(), {2690, 1780, 580, 200});
+    optrnd = button("optrnd", int(Glyph::Text), QString(), {2400, 1780, 820, 200});
     optrnd->setText(QStringLiteral("Random"));
-    optnon = button("optnon", int(Glyph::Text), QString(), {3310, 1780, 580, 200});
+    optnon = button("optnon", int(Glyph::Text), QString(), {3260, 1780, 640, 200});
     optnon->setText(QStringLiteral("None"));
     auto *modes = new QButtonGroup(this);
     for (skin::SkinButton *b : {optres, optrnd, optnon}) {

@@ -56,18 +56,30 @@ void TestMPlay3::loadsFoldedWithItsControls() {
              QString("Click \"play\" button to open an audio file"));
     for (const char *name : {"Image5", "Image6", "Image7", "Image8", "Image16"})
         QVERIFY2(!buttonNamed(w, name)->isEnabled(), name);
-    for (const char *name : {"toptime", "toppic", "filebar", "listbar", "shuffleon", "repeaton",
-                             "pldown"})
+    for (const char *name :
+         {"toptime", "toppic", "filebar", "listbar", "shuffleon", "repeaton", "pldown"})
         QVERIFY2(!w.findChild<QWidget *>(name)->isVisible(), name);
     QVERIFY(buttonNamed(w, "optres")->isChecked());
-    const QList<std::pair<const char *, const char *>> tips{
-        {"openfile", "Add Songs"},     {"Image3", "Add Song"},       {"play", "Play"},
-        {"pause", "Pause"},            {"stop", "Stop"},             {"next", "Next"},
-        {"previous", "Previous"},      {"shuffle", "Shuffle Songs"}, {"addfile", "Add Files"},
-        {"list", "Playlists"},         {"LOADLIST", "Load Playlist"}, {"savelist", "Save Playlist"},
-        {"Image1", "Exit"},            {"Image2", "Minimize"},       {"Image4", "Small Window"},
-        {"pluss", "Increase Vloume"},  {"minus", "Decrease Vloume"}, {"balance", "Balance"},
-        {"directory", "Add Directory"}, {"repeat", "Repeat Song"}};
+    const QList<std::pair<const char *, const char *>> tips{{"openfile", "Add Songs"},
+                                                            {"Image3", "Add Song"},
+                                                            {"play", "Play"},
+                                                            {"pause", "Pause"},
+                                                            {"stop", "Stop"},
+                                                            {"next", "Next"},
+                                                            {"previous", "Previous"},
+                                                            {"shuffle", "Shuffle Songs"},
+                                                            {"addfile", "Add Files"},
+                                                            {"list", "Playlists"},
+                                                            {"LOADLIST", "Load Playlist"},
+                                                            {"savelist", "Save Playlist"},
+                                                            {"Image1", "Exit"},
+                                                            {"Image2", "Minimize"},
+                                                            {"Image4", "Small Window"},
+                                                            {"pluss", "Increase Vloume"},
+                                                            {"minus", "Decrease Vloume"},
+                                                            {"balance", "Balance"},
+                                                            {"directory", "Add Directory"},
+                                                            {"repeat", "Repeat Song"}};
     for (const auto &[name, tip] : tips)
         QCOMPARE(w.findChild<QWidget *>(name)->toolTip(), QString::fromUtf8(tip));
     // The display is readable: the time in a font of a usual size at least.
