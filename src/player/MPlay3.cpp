@@ -209,6 +209,8 @@ void MPlay3::buildWindow() {
     lstfavs->setObjectName(QStringLiteral("lstfavs"));
     lstfavs->setGeometry(tw(120), tw(kListTop), tw(3780), tw(2620));
     lstfavs->setContextMenuPolicy(Qt::CustomContextMenu);
+    lstfavs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lstfavs->setTextElideMode(Qt::ElideMiddle);
     lstfavs->viewport()->installEventFilter(this);
     auto *image14 = button("Image14", int(Glyph::Previous), "Previous", {120, 5200, 340, 300});
     auto *image11 = button("Image11", int(Glyph::Pause), "Pause", {490, 5200, 340, 300});

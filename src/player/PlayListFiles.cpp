@@ -18,7 +18,7 @@ namespace pelvanto::playlistfiles {
 namespace {
 
 // Longer lists are not play lists anyone wrote by hand or by a player.
-constexpr qint64 kMaxListBytes = 16 * 1024 * 1024;
+constexpr qint64 kMaxListBytes = 16LL * 1024 * 1024;
 
 QString decode(const QByteArray &data, bool utf8Only) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
