@@ -189,9 +189,11 @@ void MediaPlayer::applyLevels() {
         break;
     case Kind::Song:
         engine_->musicSetMasterVolume(handle_, level);
+        engine_->musicSetPan(handle_, panForBalance(balance_));
         break;
     case Kind::Cd:
         engine_->cdSetVolume(kCdDrive, level);
+        engine_->cdSetPan(kCdDrive, panForBalance(balance_));
         break;
     case Kind::None:
         break;

@@ -106,17 +106,37 @@ void TestMediaPlayer::midiIsHeard() {
     QVERIFY(testsupport::writeFile(mid, musicfixtures::midiFile()));
     MediaPlayer player;
     QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
-    Monitor monitor;
-    QVERIFY(monitor.started());
-    QVERIFY2(player.setFileName(mid), qPrintable(player.ErrorText()));
-    QCOMPARE(player.Duration(), musicfixtures::MidiFacts::kLengthMs / 1000.0);
-    QTest::qWait(1000);
-    QVERIFY(player.CurrentPosition() > 0.5);
-    QVERIFY(ended.wait(10000));
-    const QVector<qint16> sound = monitor.stop();
-    const auto loud =
-        std::count_if(sound.begin(), sound.end(), [](qint16 v) { return std::abs(v) > 1000; });
-    QVERIFY2(loud > sinkmonitor::kRate / 2, qPrintable(QString::number(loud)));
+    // Loud samples per side of what was heard.
+    const auto loud = [](const QVector<qint16> &sound, int channel) {
+        qsizetype n = 0;
+        for (qsizetype i = channel; i < sound.size(); i += 2)
+            n += std::abs(sound[i]) > 1000;
+        return n;
+    };
+    {
+        Monitor monitor;
+        QVERIFY(monitor.started());
+        QVERIFY2(player.setFileName(mid), qPrintable(player.ErrorText()));
+        QCOMPARE(player.Duration(), musicfixtures::MidiFacts::kLengthMs / 1000.0);
+        QTest::qWait(1000);
+        QVERIFY(player.CurrentPosition() > 0.5);
+        QVERIFY(ended.wait(10000));
+        const QVector<qint16> sound = monitor.stop();
+        QVERIFY2(loud(sound, 0) > sinkmonitor::kRate / 4,
+                 qPrintable(QString::number(loud(sound, 0))));
+        QVERIFY(loud(sound, 1) > sinkmonitor::kRate / 4);
+    }
+    {
+        // Songs take the balance too: full right.
+        QVERIFY(player.setBalance(-760));
+        Monitor monitor;
+        QVERIFY(monitor.started());
+        QVERIFY(player.setFileName(mid));
+        QVERIFY(ended.wait(10000));
+        const QVector<qint16> sound = monitor.stop();
+        QCOMPARE(loud(sound, 0), 0);
+        QVERIFY(loud(sound, 1) > sinkmonitor::kRate / 4);
+    }
 }
 
 void TestMediaPlayer::pauseHoldsThePlace() {
@@ -277,6 +297,18 @@ void TestMediaPlayer::cdImagePlaysByTrack() {
         QVERIFY(std::abs(count(heard, 440) - 40) <= 2);
         QVERIFY(std::abs(count(heard, 880) - 40) <= 2);
         QVERIFY(heard.indexOf(440.0) < heard.indexOf(880.0));
+    }
+    {
+        // Balance holds for the disc too: full left leaves the right side silent.
+        QVERIFY(player.setBalance(-1600));
+        ended.clear();
+        Monitor monitor;
+        QVERIFY(monitor.started());
+        QVERIFY(player.setFileName(QStringLiteral("CDAUDIO:1")));
+        QVERIFY(ended.wait(10000));
+        const QVector<qint16> sound = monitor.stop();
+        QVERIFY(sinkmonitor::peakAmplitude(sound, 0, 440) > 0.2);
+        QVERIFY(sinkmonitor::peakAmplitude(sound, 1, 440) < 0.01);
     }
     QVERIFY(!player.setFileName(QStringLiteral("CDAUDIO:3")));
 }
