@@ -5,6 +5,8 @@
 // tools/services.sh will do) and, for a real screen, a display; offscreen works too.
 #include "MPlay3.h"
 
+#include "../CpuTime.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -19,8 +21,6 @@
 #include <QUrl>
 
 #include <cstdio>
-#include <sys/resource.h>
-#include <unistd.h>
 
 using namespace pelvanto;
 
@@ -28,48 +28,6 @@ namespace {
 
 constexpr int kSettleMs = 3000;
 constexpr int kMeasureMs = 30000;
-
-double selfCpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// User and system CPU of a running process, from /proc.
-double processCpuSeconds(qint64 pid) {
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray stat = f.readAll();
-    const qsizetype close = stat.lastIndexOf(')');
-    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
-    if (close < 0 || fields.size() < 13)
-        return -1;
-    return (fields[11].toDouble() + fields[12].toDouble()) /
-           static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-// CPU seconds per thread name of this process.
-QMap<QString, double> threadCpu() {
-    QMap<QString, double> out;
-    const QDir tasks(QStringLiteral("/proc/self/task"));
-    for (const QString &tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile f(tasks.filePath(tid + QStringLiteral("/stat")));
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray stat = f.readAll();
-        const qsizetype open = stat.indexOf('(');
-        const qsizetype close = stat.lastIndexOf(')');
-        const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
-        if (open < 0 || close < open || fields.size() < 13)
-            continue;
-        out[QString::fromUtf8(stat.mid(open + 1, close - open - 1))] +=
-            (fields[11].toDouble() + fields[12].toDouble()) /
-            static_cast<double>(sysconf(_SC_CLK_TCK));
-    }
-    return out;
-}
 
 void runEvents(int ms) {
     QEventLoop loop;
@@ -86,17 +44,12 @@ double playerShare(const QString &mp3) {
     if (!window.player().IsPlaying())
         return -1;
     runEvents(kSettleMs);
-    const double cpu = selfCpuSeconds();
-    const QMap<QString, double> threadsBefore = threadCpu();
+    const double cpu = benchcpu::selfSeconds();
     QElapsedTimer wall;
     wall.start();
     runEvents(kMeasureMs);
-    const QMap<QString, double> threadsAfter = threadCpu();
-    for (auto it = threadsAfter.begin(); it != threadsAfter.end(); ++it)
-        std::printf("  thread %s: %.2f%% of a core\n", qPrintable(it.key()),
-                    100 * (it.value() - threadsBefore.value(it.key())) /
-                        (static_cast<double>(wall.elapsed()) / 1000));
-    const double share = (selfCpuSeconds() - cpu) / (static_cast<double>(wall.elapsed()) / 1000);
+    const double share =
+        (benchcpu::selfSeconds() - cpu) / (static_cast<double>(wall.elapsed()) / 1000);
     if (!window.player().IsPlaying())
         return -1;
     window.player().Stop();
@@ -111,11 +64,11 @@ double gstreamerShare(const QString &mp3) {
     if (!gst.waitForStarted())
         return -1;
     QThread::msleep(kSettleMs);
-    const double cpu = processCpuSeconds(gst.processId());
+    const double cpu = benchcpu::processSeconds(gst.processId());
     QElapsedTimer wall;
     wall.start();
     QThread::msleep(kMeasureMs);
-    const double after = processCpuSeconds(gst.processId());
+    const double after = benchcpu::processSeconds(gst.processId());
     const double seconds = static_cast<double>(wall.elapsed()) / 1000;
     const bool running = gst.state() == QProcess::Running;
     gst.terminate();

@@ -119,8 +119,14 @@ void PlayerTransport::endOfTrack() {
         return;
     }
     failedInARow_.clear();
-    if (start(index) && mode_ == PlayMode::Normal && !repeatSong_)
+    if (!start(index) || repeatSong_)
+        return;
+    // Normal mode shows what the player opened; a random pick shows the entry's name, so the
+    // title never names a song that is not playing.
+    if (mode_ == PlayMode::Normal)
         setTitle(player_.FileName());
+    else if (!PlayList::isCdTrack(list_.path(index)))
+        setTitle(list_.name(index));
 }
 
 } // namespace pelvanto

@@ -204,20 +204,7 @@ void MediaPlayer::Play() {
     if (kind_ == Kind::None || !engine_->initialised())
         return;
     if (paused_) {
-        paused_ = false;
-        switch (kind_) {
-        case Kind::Stream:
-            engine_->setPaused(channel_, false);
-            break;
-        case Kind::Song:
-            engine_->musicSetPaused(handle_, false);
-            break;
-        case Kind::Cd:
-            engine_->cdSetPaused(kCdDrive, false);
-            break;
-        case Kind::None:
-            break;
-        }
+        setPaused(false);
         return;
     }
     if (!stopped_)
@@ -251,16 +238,20 @@ void MediaPlayer::Play() {
 void MediaPlayer::Pause() {
     if (kind_ == Kind::None || stopped_ || paused_)
         return;
-    paused_ = true;
+    setPaused(true);
+}
+
+void MediaPlayer::setPaused(bool paused) {
+    paused_ = paused;
     switch (kind_) {
     case Kind::Stream:
-        engine_->setPaused(channel_, true);
+        engine_->setPaused(channel_, paused);
         break;
     case Kind::Song:
-        engine_->musicSetPaused(handle_, true);
+        engine_->musicSetPaused(handle_, paused);
         break;
     case Kind::Cd:
-        engine_->cdSetPaused(kCdDrive, true);
+        engine_->cdSetPaused(kCdDrive, paused);
         break;
     case Kind::None:
         break;

@@ -82,6 +82,7 @@ private:
     void close();
     bool openCd(const QString &name);
     void applyLevels();
+    void setPaused(bool paused);
     void ended();
 
     std::unique_ptr<sound::SoundEngine> engine_;
