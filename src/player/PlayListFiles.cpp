@@ -111,7 +111,8 @@ QStringList readM3u(const QString &listPath, bool *ok) {
     QStringList paths;
     for (QString line : text.split(QLatin1Char('\n'))) {
         line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+        // No path holds a NUL: such a line is damage, not an entry.
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')) || line.contains(QChar(0)))
             continue;
         if (line.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
             const QUrl url(line);
@@ -138,6 +139,10 @@ bool writeM3u(const QString &listPath, const QStringList &paths, const QStringLi
         const QString relative = base.relativeFilePath(path);
         if (QFileInfo(path).isAbsolute() && !relative.startsWith(QLatin1String("../")))
             entry = relative;
+        // A name that would read back as a comment or an address keeps its folder.
+        if (entry.startsWith(QLatin1Char('#')) || entry.contains(QLatin1String("://")) ||
+            entry.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+            entry = QStringLiteral("./") + entry;
         QString name = names.value(i);
         if (name.isEmpty())
             name = QFileInfo(path).completeBaseName();

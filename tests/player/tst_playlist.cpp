@@ -4,7 +4,9 @@
 #include "PlayOrder.h"
 #include "PlayerDisplay.h"
 
+#include "MusicFixtures.h"
 #include "TestSupport.h"
+#include "soundlib/cd/CdDrive.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -41,6 +43,7 @@ private slots:
     void m3uRead_data();
     void m3uRead();
     void folderInNameOrder();
+    void cdRowsOfADisc();
 };
 
 void TestPlayList::stripPath_data() {
@@ -304,6 +307,9 @@ void TestPlayList::m3uRoundTrip_data() {
                                  << QStringList{"Ünïcödé ♪.mp3", "日本.wav"};
     QTest::newRow("CD rows") << "cd.m3u" << QStringList{"@/dev/sr0/Track01.cda"}
                              << QStringList{"/dev/sr0/Track01.cda"};
+    QTest::newRow("names like comments and addresses")
+        << "odd.m3u" << QStringList{"#1 hit.mp3", "file:song.mp3", "http:/x.mp3"}
+        << QStringList{"./#1 hit.mp3", "./file:song.mp3", "http:/x.mp3"};
 }
 
 void TestPlayList::m3uRoundTrip() {
@@ -354,6 +360,11 @@ void TestPlayList::m3uRead_data() {
     QTest::newRow("backslashes") << QByteArray("Music\\song.mp3\n") << "l.m3u"
                                  << QStringList{"@/Music/song.mp3"};
     QTest::newRow("empty") << QByteArray() << "l.m3u" << QStringList{};
+    QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe#\n\x01\x02\n", 8) << "l.m3u"
+                                    << QStringList{QString::fromLatin1("@/\x01\x02")};
+    QTest::newRow("a very long line")
+        << QByteArray(100000, 'a') + ".mp3\n"
+        << "l.m3u" << QStringList{"@/" + QString(100000, 'a') + ".mp3"};
 }
 
 void TestPlayList::m3uRead() {
@@ -385,6 +396,26 @@ void TestPlayList::folderInNameOrder() {
         expected << dir.filePath(name);
     QCOMPARE(playlistfiles::playableFiles(dir.path()), expected);
     QVERIFY(playlistfiles::playableFiles(dir.filePath("missing")).isEmpty());
+}
+
+void TestPlayList::cdRowsOfADisc() {
+    QTemporaryDir dir;
+    const QVector<musicfixtures::CdTrackTone> tones{{440.0, 1}, {660.0, 1}, {880.0, 1}};
+    QVERIFY(testsupport::writeFile(dir.filePath("d.bin"), musicfixtures::cdImageData(tones)));
+    QVERIFY(testsupport::writeFile(dir.filePath("d.cue"),
+                                   musicfixtures::cueSheet(QStringLiteral("d.bin"), tones)));
+    sound::CdDrive::setDriveList({dir.filePath("d.cue"), dir.filePath("missing.cue")});
+    const QStringList rows = playlistfiles::cdTrackRows(0);
+    QCOMPARE(rows,
+             QStringList({dir.filePath("d.cue/Track01.cda"), dir.filePath("d.cue/Track02.cda"),
+                          dir.filePath("d.cue/Track03.cda")}));
+    for (int i = 0; i < rows.size(); ++i) {
+        QVERIFY(PlayList::isCdTrack(rows[i]));
+        QCOMPARE(PlayList::cdTrackNumber(rows[i]), i + 1);
+    }
+    QVERIFY(playlistfiles::cdTrackRows(1).isEmpty());
+    QVERIFY(playlistfiles::cdTrackRows(7).isEmpty());
+    sound::CdDrive::resetDriveList();
 }
 
 QTEST_GUILESS_MAIN(TestPlayList)
