@@ -7,38 +7,19 @@
 #include "capture/AudioVisualization.h"
 #include "capture/SampleTools.h"
 
+#include "../CpuTime.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTimer>
 
-#include <sys/resource.h>
-
 #include <cstdio>
 
 using namespace pelvanto;
 
 namespace {
-
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double processCpuSeconds(qint64 pid) {
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray line = f.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return -1;
-    return (fields[11].toDouble() + fields[12].toDouble()) /
-           static_cast<double>(sysconf(_SC_CLK_TCK));
-}
 
 double rssMb() {
     QFile f(QStringLiteral("/proc/self/status"));
@@ -125,19 +106,19 @@ int main(int argc, char **argv) {
     }
     QElapsedTimer wall;
     wall.start();
-    const double cpu0 = cpuSeconds();
+    const double cpu0 = benchcpu::selfSeconds();
     double rssWarm = -1;
     QTimer::singleShot(5000, &app, [&] { rssWarm = rssMb(); });
     QTimer::singleShot(seconds * 1000, &app, [&] { app.quit(); });
     app.exec();
     rec.RecordStop();
     QCoreApplication::processEvents();
-    const double cpu = cpuSeconds() - cpu0;
+    const double cpu = benchcpu::selfSeconds() - cpu0;
     const double elapsed = static_cast<double>(wall.elapsed()) / 1000.0;
     const double rssEnd = rssMb();
     double parecCpu = -1;
     if (haveParec) {
-        parecCpu = processCpuSeconds(parec.processId());
+        parecCpu = benchcpu::processSeconds(parec.processId());
         parec.terminate();
         parec.waitForFinished();
     }

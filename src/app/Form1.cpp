@@ -18,6 +18,7 @@
 #include "Form2.h"
 #include "Form4.h"
 #include "Inifun.h"
+#include "MPlay3.h"
 #include "SettingsKeys.h"
 #include "SettingsValues.h"
 #include "StoredSettings.h"
@@ -370,9 +371,12 @@ void Form1::connectActions() {
     connect(Command13, &QPushButton::clicked, this, openTagEditor);
     connect(m.editId3, &QAction::triggered, this, openTagEditor);
 
-    // The audio player window is not part of this program yet.
-    m.audioPlayer->setEnabled(false);
-    Command4->setEnabled(false);
+    const auto openPlayer = [this] {
+        MPlay3 player(this);
+        player.exec();
+    };
+    connect(Command4, &QPushButton::clicked, this, openPlayer);
+    connect(m.audioPlayer, &QAction::triggered, this, openPlayer);
     m.schedule->setEnabled(false);
     Command2->setEnabled(false);
 
@@ -512,8 +516,9 @@ void Form1::showFailureOnce(const QString &text, QMessageBox::Icon icon) {
 }
 
 void Form1::setRecordingButtons(bool recording) {
-    for (QPushButton *b : {cmdPause, cmdPlay, cmdrecord, Command1})
+    for (QPushButton *b : {cmdPause, cmdPlay, cmdrecord, Command1, Command4})
         b->setEnabled(!recording);
+    menus_.audioPlayer->setEnabled(!recording);
 }
 
 void Form1::showStatus(const QString &panel1, const QString &panel2) {

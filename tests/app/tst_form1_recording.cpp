@@ -204,11 +204,15 @@ private slots:
         form.StartRecord();
         QVERIFY(!child<QPushButton>(&form, "Command1")->isEnabled());
         QVERIFY(!child<QPushButton>(&form, "cmdPlay")->isEnabled());
+        QVERIFY(!child<QPushButton>(&form, "Command4")->isEnabled());
+        QVERIFY(!form.menus().audioPlayer->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(seen >= 8820, 20000);
         auto *display = child<AudioDisplay>(&form, "AudioDisplay1");
         QTRY_VERIFY_WITH_TIMEOUT(!display->Samples().isEmpty(), 5000);
         QTest::mouseClick(child<QPushButton>(&form, "Command3"), Qt::LeftButton);
         QVERIFY(!form.isRecording());
+        QVERIFY(child<QPushButton>(&form, "Command4")->isEnabled());
+        QVERIFY(form.menus().audioPlayer->isEnabled());
         QVERIFY(display->Samples().isEmpty());
         QCOMPARE(form.recordedFiles().model().count(), 1);
     }

@@ -3,6 +3,7 @@
 // sounds at once, music and a CD image.
 #include "MusicFixtures.h"
 #include "PlayerTestUtil.h"
+#include "SinkMonitor.h"
 #include "clsFMOD.h"
 
 #include "soundlib/SoundEngine.h"
@@ -18,72 +19,12 @@ using namespace pelvanto;
 
 namespace {
 
-constexpr int kRate = 44100;
-constexpr int kWindow = kRate / 20; // 50 ms
-
-// Records the default output's monitor, 16-bit stereo.
-class Monitor {
-public:
-    Monitor() {
-        path_ = dir_.filePath(QStringLiteral("monitor.raw"));
-        proc_.setStandardOutputFile(path_);
-        proc_.start(QStringLiteral("parec"),
-                    {"--raw", "--format=s16le", "--rate=44100", "--channels=2", "--latency-msec=10",
-                     "-d", "rec_sink.monitor"});
-    }
-    bool started() { return proc_.waitForStarted() && (QTest::qWait(300), true); }
-    // Everything recorded, silence included.
-    QVector<qint16> stop() {
-        QTest::qWait(400); // the end of what played still reaches the monitor
-        proc_.terminate();
-        proc_.waitForFinished();
-        const QByteArray raw = testsupport::readFile(path_);
-        QVector<qint16> s(raw.size() / 2);
-        std::memcpy(s.data(), raw.constData(), static_cast<size_t>(s.size()) * 2);
-        return s;
-    }
-
-private:
-    QTemporaryDir dir_;
-    QString path_;
-    QProcess proc_;
-};
-
-// Amplitude of a tone in one channel of `frames` frames from `first`.
-double amplitude(const QVector<qint16> &s, qsizetype first, qsizetype frames, int channel,
-                 double hz) {
-    double re = 0;
-    double im = 0;
-    for (qsizetype f = 0; f < frames; ++f) {
-        const double w = 2.0 * M_PI * hz * double(f) / kRate;
-        const double v = s[(first + f) * 2 + channel] / 32768.0;
-        re += v * std::cos(w);
-        im += v * std::sin(w);
-    }
-    return frames > 0 ? 2.0 * std::sqrt(re * re + im * im) / double(frames) : 0.0;
-}
-
-// The tone each 50 ms window holds most of, among `tones`; 0 for a quiet window.
-QVector<double> windows(const QVector<qint16> &s, const QVector<double> &tones, int channel = 0) {
-    QVector<double> out;
-    for (qsizetype at = 0; (at + kWindow) * 2 <= s.size(); at += kWindow) {
-        double best = 0;
-        double bestAmp = 0.02;
-        for (double hz : tones) {
-            const double a = amplitude(s, at, kWindow, channel, hz);
-            if (a > bestAmp) {
-                bestAmp = a;
-                best = hz;
-            }
-        }
-        out << best;
-    }
-    return out;
-}
-
-int count(const QVector<double> &w, double hz) {
-    return static_cast<int>(std::count(w.begin(), w.end(), hz));
-}
+using sinkmonitor::amplitude;
+using sinkmonitor::count;
+using sinkmonitor::kRate;
+using sinkmonitor::kWindow;
+using sinkmonitor::Monitor;
+using sinkmonitor::windows;
 
 bool waitForEnd(clsFMOD &fmod, int guardMs = 20000) {
     QSignalSpy ended(&fmod.engine(), &sound::SoundEngine::channelEnded);

@@ -36,6 +36,7 @@ struct Song {
     std::unique_ptr<MusicSource> source;
     std::unique_ptr<Voice> voice; // from the first play on; active while the song plays
     QByteArray name;
+    int pan = kFullStereoPan;
 };
 
 // A CD drive in use: its table of contents and the track it plays.
@@ -45,6 +46,7 @@ struct CdPlayer {
     std::unique_ptr<Voice> voice; // active while a track plays
     int mode = 0;
     int volume = 255;
+    int pan = kFullStereoPan;
     bool paused = false;
 };
 

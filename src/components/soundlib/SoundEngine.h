@@ -118,6 +118,8 @@ public:
     bool musicGetPaused(int song);
     bool musicSetMasterVolume(int song, int volume); // 0 to 255
     int musicGetMasterVolume(int song);
+    // 0 (left) to 255 (right), or kFullStereoPan (the default); kept for the next play.
+    bool musicSetPan(int song, int pan);
     bool musicSetLooping(int song, bool loop);
     bool musicSetPanSeparation(int song, float separation); // 0 (mono) to 1
     int musicGetType(int song);         // MusicType: 1 MOD, 2 S3M, 3 XM, 4 IT, 5 MIDI, 6 other
@@ -149,6 +151,7 @@ public:
     qint64 cdGetTrackTime(int drive);              // ms into the track playing
     bool cdSetTrackTime(int drive, qint64 ms);
     bool cdSetVolume(int drive, int volume); // 0 to 255
+    bool cdSetPan(int drive, int pan);       // as musicSetPan
     bool cdEject(int drive);
 
 signals:

@@ -75,7 +75,7 @@ void EngineState::cdTrackEnded(int drive) {
     cd.track = std::move(track);
     cd.voice->start(cd.track.get());
     cd.voice->volume = cd.volume;
-    cd.voice->pan = kFullStereoPan;
+    cd.voice->pan = cd.pan;
 }
 
 // --- music --------------------------------------------------------------------------------
@@ -121,7 +121,7 @@ bool SoundEngine::musicPlaySong(int song) {
     if (!s->voice)
         s->voice = std::make_unique<Voice>(d->rate, d->converter());
     s->voice->start(s->source.get());
-    s->voice->pan = kFullStereoPan;
+    s->voice->pan = s->pan;
     return true;
 }
 
@@ -179,6 +179,19 @@ bool SoundEngine::musicSetMasterVolume(int song, int volume) {
 
 int SoundEngine::musicGetMasterVolume(int song) {
     return d->songValue(song, 0, [](Song &s) { return engineVolume(s.source->masterVolume()); });
+}
+
+bool SoundEngine::musicSetPan(int song, int pan) {
+    if (pan != kFullStereoPan && (pan < 0 || pan > 255))
+        return d->fail(SoundError::InvalidParam);
+    Song *s = d->song(song);
+    if (s == nullptr)
+        return false;
+    std::lock_guard lock(d->mutex);
+    s->pan = pan;
+    if (s->voice)
+        s->voice->pan = pan;
+    return true;
 }
 
 bool SoundEngine::musicSetLooping(int song, bool loop) {
@@ -306,7 +319,7 @@ bool SoundEngine::cdPlay(int drive, int track) {
     cd->track = std::move(source);
     cd->voice->start(cd->track.get());
     cd->voice->volume = cd->volume;
-    cd->voice->pan = kFullStereoPan;
+    cd->voice->pan = cd->pan;
     cd->paused = false;
     return true;
 }
@@ -407,6 +420,19 @@ bool SoundEngine::cdSetVolume(int drive, int volume) {
     cd->volume = volume;
     if (cd->voice)
         cd->voice->volume = volume;
+    return true;
+}
+
+bool SoundEngine::cdSetPan(int drive, int pan) {
+    if (pan != kFullStereoPan && (pan < 0 || pan > 255))
+        return d->fail(SoundError::InvalidParam);
+    CdPlayer *cd = d->cd(drive);
+    if (cd == nullptr)
+        return false;
+    std::lock_guard lock(d->mutex);
+    cd->pan = pan;
+    if (cd->voice)
+        cd->voice->pan = pan;
     return true;
 }
 
