@@ -19,6 +19,8 @@ struct OutputFileSettings {
     // Empty or "0" stands for the program folder.
     static bool meansProgramFolder(const QString &folder);
     QString effectiveFolder() const;
+    // The prefix the options window shows: "Recorded" for an empty or "0" one.
+    static QString shownPrefix(const QString &prefix);
 };
 
 } // namespace pelvanto
