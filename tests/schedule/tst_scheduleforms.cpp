@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(rowTexts(view, 0), (QStringList{"2026-12-08 10:00:00", "2026-12-08 11:00:00", "x",
                                                  "Waiting", "news"}));
         QCOMPARE(rowTexts(view, 1), (QStringList{"broken line", "", "", "", ""}));
-        form.Command4_Click();
+        form.saveAndHide();
         QCOMPARE(testsupport::readFile(schedule()),
                  QByteArray("2026-12-08 10:00:00\t2026-12-08 11:00:00\tx\tWaiting\tnews\r\n"
                             "broken line\t\t\t\t\r\n"));
@@ -158,14 +158,14 @@ private slots:
 
         for (int s = 1; s <= 6; ++s) {
             clock.now = at(9, 0, s);
-            form.Timer1_Timer();
+            form.checkSchedule();
             if (s == 2) {
                 QCOMPARE(rec.calls, QStringList{"start"});
                 QCOMPARE(view->topLevelItem(0)->text(3), QStringLiteral("Done"));
             }
         }
         QCOMPARE(rec.calls, (QStringList{"start", "stop"}));
-        form.Command4_Click();
+        form.saveAndHide();
         QCOMPARE(testsupport::readFile(schedule()),
                  QByteArray("2026-12-08 09:00:02\t2026-12-08 09:00:05\t\tDone\t"
                             "morning show\r\n"));
@@ -179,7 +179,7 @@ private slots:
             QVERIFY(f6);
             QTest::mouseClick(child<QPushButton>(*f6, "Command2"), Qt::LeftButton);
         });
-        form.Command1_Click();
+        form.addScheduledRecording();
         QVERIFY(form.items().isEmpty());
     }
 
@@ -193,7 +193,7 @@ private slots:
         auto *clockLabel = child<QLabel>(form, "SkinLabel1");
         QVERIFY(clockLabel->text().contains(QStringLiteral("22:33:44")));
         clock.now = clock.now.addSecs(1);
-        form.Timer1_Timer();
+        form.showClock();
         QVERIFY(clockLabel->text().contains(QStringLiteral("22:33:45")));
         QCOMPARE(child<QTimer>(form, "Timer1")->interval(), 1000);
 
@@ -205,7 +205,7 @@ private slots:
         // Stop before start, across midnight the wrong way.
         child<QDateEdit>(form, "DTPicker3")->setDate(QDate(2027, 2, 13));
         child<QTimeEdit>(form, "DTPicker4")->setTime(QTime(23, 59, 59));
-        form.Command1_Click();
+        form.confirm();
         QCOMPARE(messages.size(), 2);
         QVERIFY(form.isVisible());
         // One second later is enough, also across midnight.
@@ -213,7 +213,7 @@ private slots:
         child<QTimeEdit>(form, "DTPicker2")->setTime(QTime(23, 59, 59));
         child<QDateEdit>(form, "DTPicker3")->setDate(QDate(2027, 2, 15));
         child<QTimeEdit>(form, "DTPicker4")->setTime(QTime(0, 0, 0));
-        form.Command1_Click();
+        form.confirm();
         QCOMPARE(messages.size(), 2);
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(form.item(),
