@@ -570,7 +570,7 @@ void Form1::changeEvent(QEvent *event) {
     // to bring it back from.
     if (event->type() == QEvent::WindowStateChange && isMinimized() && tray_ != nullptr &&
         tray_->available())
-        QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "hide", Qt::QueuedConnection);
 }
 
 void Form1::closeEvent(QCloseEvent *event) {

@@ -40,7 +40,7 @@ frmWAV::frmWAV(AudioFile &file, FormatValues &values, DescriptionSink describe, 
 
     auto *rates = new QGroupBox(QStringLiteral("Frequency (Hz)"), this);
     rates->setObjectName(QStringLiteral("Frame1"));
-    auto *rateGrid = new QGridLayout(rates);
+    auto *rateGrid = new QGridLayout;
     const QList<qint32> &offered = WavSettings::offeredRates();
     for (int i = 0; i < offered.size(); ++i) {
         const qint32 rate = offered[i];
@@ -50,6 +50,7 @@ frmWAV::frmWAV(AudioFile &file, FormatValues &values, DescriptionSink describe, 
         connect(b, &QRadioButton::clicked, this, [this, rate] { values_.wav.frequency = rate; });
         rateButtons_.append(b);
     }
+    rates->setLayout(rateGrid);
 
     auto *channels = new QGroupBox(QStringLiteral("nChannels"), this);
     channels->setObjectName(QStringLiteral("Frame2"));
