@@ -10,9 +10,11 @@ PACKAGES=(
   libpulse-dev libsndfile1-dev libmp3lame-dev libvorbis-dev libogg-dev libspandsp-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libfftw3-dev libasound2-dev
   # tags, player, CD
-  libtag1-dev libopenmpt-dev libfluidsynth-dev timgm6mb-soundfont libcdio-dev libcdio-paranoia-dev
+  libtag1-dev libopenmpt-dev libfluidsynth-dev libsamplerate0-dev zlib1g-dev timgm6mb-soundfont libcdio-dev libcdio-paranoia-dev
   # X11 hotkeys
   libxcb1-dev libxcb-keysyms1-dev libx11-xcb-dev
+  # icon sizes drawn at build time, the Debian package and its desktop checks
+  librsvg2-bin dpkg-dev desktop-file-utils appstream
   # run-time and test services
   pulseaudio pulseaudio-utils xvfb xauth trayer xdotool x11-utils x11-xkb-utils
   # independent tools the tests compare against

@@ -10,6 +10,8 @@
 #include "UserDialogs.h"
 #include "frmtray.h"
 
+#include "frmcov.h"
+
 #include "Form2.h"
 #include "Form4.h"
 #include "Inifun.h"
@@ -341,10 +343,17 @@ void Form1::connectActions() {
             [] { ShellOpen::open(QString::fromLatin1(kSupportUrl)); });
     connect(m.about, &QAction::triggered, this, &Form1::openAbout);
 
-    // The audio player, converter and tag editor windows are not part of this program yet.
-    for (QAction *a : {m.audioPlayer, m.audioConverter, m.editId3})
+    const auto openConverter = [this] {
+        frmcov converter(this);
+        converter.exec();
+    };
+    connect(converterButton_, &QPushButton::clicked, this, openConverter);
+    connect(m.audioConverter, &QAction::triggered, this, openConverter);
+
+    // The audio player and tag editor windows are not part of this program yet.
+    for (QAction *a : {m.audioPlayer, m.editId3})
         a->setEnabled(false);
-    for (QPushButton *b : {audioPlayerButton_, editId3Button_, converterButton_})
+    for (QPushButton *b : {audioPlayerButton_, editId3Button_})
         b->setEnabled(false);
     m.schedule->setEnabled(false);
     scheduleButton_->setEnabled(false);

@@ -1,7 +1,9 @@
 #include "StartUp.h"
 
+#include "DefaultSettings.h"
 #include "Form1.h"
 #include "Form5.h"
+#include "Inifun.h"
 #include "frmtray.h"
 #include "platform/MessageBox.h"
 #include "platform/SingleInstance.h"
@@ -18,6 +20,8 @@ int runPelvanto(QApplication &app) {
                          QMessageBox::Critical);
         return 1;
     }
+    // Before the main window reads it: a first start gets the shipped settings.
+    DefaultSettings::installIfMissing(Inifun::settingsFile());
     // Closing the last window must not end the program behind exitsystem's back.
     QApplication::setQuitOnLastWindowClosed(false);
 

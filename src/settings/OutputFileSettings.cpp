@@ -46,7 +46,7 @@ bool OutputFileSettings::meansProgramFolder(const QString &folder) {
 }
 
 QString OutputFileSettings::effectiveFolder() const {
-    return meansProgramFolder(folder) ? programFolder() : folder;
+    return meansProgramFolder(folder) ? defaultRecordingFolder() : folder;
 }
 
 QString OutputFileSettings::shownPrefix(const QString &prefix) {

@@ -16,7 +16,8 @@ struct OutputFileSettings {
     // Writes the four keys, each on its own; returns whether all reached the disk.
     bool write(const QString &settingsFile) const;
 
-    // Empty or "0" stands for the program folder.
+    // Empty or "0" stands for the program folder (for an installed copy, the
+    // default recording folder in the user's music folder).
     static bool meansProgramFolder(const QString &folder);
     QString effectiveFolder() const;
     // The prefix the options window shows: "Recorded" for an empty or "0" one.

@@ -31,8 +31,14 @@ bool hasTool(const QString &program) {
 }
 
 ToolResult runTool(const QString &program, const QStringList &args, int timeoutMs) {
+    return runTool(program, args, QProcessEnvironment::systemEnvironment(), timeoutMs);
+}
+
+ToolResult runTool(const QString &program, const QStringList &args,
+                   const QProcessEnvironment &environment, int timeoutMs) {
     ToolResult result;
     QProcess p;
+    p.setProcessEnvironment(environment);
     p.start(program, args);
     if (!p.waitForStarted(10000))
         return result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QtTest>
@@ -21,6 +22,9 @@ struct ToolResult {
 };
 // Runs a program to its end (bounded by timeoutMs) and returns what it printed.
 ToolResult runTool(const QString &program, const QStringList &args, int timeoutMs = 60000);
+// The same in an environment of the caller's making.
+ToolResult runTool(const QString &program, const QStringList &args,
+                   const QProcessEnvironment &environment, int timeoutMs = 60000);
 
 // A file's bytes; "<missing>" when it cannot be read, so that a missing file never passes
 // for an empty one.

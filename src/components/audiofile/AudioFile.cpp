@@ -441,6 +441,10 @@ int AudioFile::Mp3Channels() const {
     return m_formats->mp3.channels;
 }
 
+int AudioFile::Mp3BitrateKbps() const {
+    return mp3BitrateKbps(m_formats->mp3);
+}
+
 // --- Ogg Vorbis -----------------------------------------------------------------------------
 
 void AudioFile::SetOggFormat(int rate, int channels, int nominal, int minimum, int maximum,

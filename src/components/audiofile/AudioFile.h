@@ -114,6 +114,9 @@ public:
     void SetMp3Encoder(const Mp3EncoderSettings &settings);
     Mp3EncoderSettings Mp3Encoder() const;
     int Mp3Channels() const;
+    // The bit rate the encoder settles on for the current MP3 settings (the constant rate, or
+    // the mean in ABR mode); 0 for the quality-driven variable modes and refused settings.
+    int Mp3BitrateKbps() const;
 
     // --- Ogg Vorbis -------------------------------------------------------------------------
     // quality in hundredths (0..1000) selects quality mode; -1 selects the bit-rate modes:

@@ -60,6 +60,8 @@ QString describeWav(const WavFormat &f);
 // Whether LAME takes the rate; the bit rate actually used for (rate, kbps).
 bool mp3RateValid(int rate);
 QString describeMp3(const Mp3Format &f);
+// The constant or ABR mean bit rate LAME settles on; 0 for the VBR modes and refused settings.
+int mp3BitrateKbps(const Mp3Format &f);
 // Tries the Ogg settings on the encoder; true when libvorbisenc accepts them.
 bool oggFormatPossible(const OggFormat &f);
 QString describeOgg(const OggFormat &f);

@@ -95,6 +95,29 @@ qint64 mp3GaplessTrim(const QString &path) {
     return delay + padding;
 }
 
+// Size of the data chunk a RIFF WAVE header declares, or -1. FFmpeg replaces a size that runs
+// past the end of the file with what is there; the declared size is what tells a cut-off copy.
+qint64 wavDeclaredDataBytes(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray riff = file.read(12);
+    if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE")
+        return -1;
+    constexpr int kMaxChunks = 64;
+    qint64 at = 12;
+    for (int i = 0; i < kMaxChunks && file.seek(at); ++i) {
+        const QByteArray head = file.read(8);
+        if (head.size() < 8)
+            return -1;
+        const quint32 size = qFromLittleEndian<quint32>(head.constData() + 4);
+        if (head.startsWith("data"))
+            return size == 0 || size == 0xffffffffU ? -1 : static_cast<qint64>(size);
+        at += 8 + static_cast<qint64>(size) + (size & 1U);
+    }
+    return -1;
+}
+
 class FfmpegReader : public Reader {
 public:
     ~FfmpegReader() override {
@@ -161,6 +184,11 @@ public:
         m_length = streamLength();
         if (m_ctx->codec_id == AV_CODEC_ID_MP3 && m_length > 0)
             m_length = qMax<qint64>(0, m_length - mp3GaplessTrim(path));
+        const int pcmBits = av_get_exact_bits_per_sample(m_ctx->codec_id);
+        if (std::strcmp(m_fmt->iformat->name, "wav") == 0 && pcmBits > 0) {
+            const qint64 declared = wavDeclaredDataBytes(path) * 8 / (pcmBits * channels);
+            m_length = qMax(m_length, declared);
+        }
         QString text = codecDescription(m_stream->codecpar, m_fmt);
         m_description =
             QStringLiteral("%1, %2 Hz, %3").arg(text).arg(m_rate).arg(channelText(m_channels));

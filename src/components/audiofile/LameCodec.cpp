@@ -294,6 +294,20 @@ QString describeMp3(const Mp3Format &f) {
     return describeConfigured(gf.get());
 }
 
+int mp3BitrateKbps(const Mp3Format &f) {
+    const LamePtr gf = configure(f);
+    if (!gf)
+        return 0;
+    switch (lame_get_VBR(gf.get())) {
+    case vbr_off:
+        return lame_get_brate(gf.get());
+    case vbr_abr:
+        return lame_get_VBR_mean_bitrate_kbps(gf.get());
+    default:
+        return 0;
+    }
+}
+
 std::unique_ptr<Writer> makeMp3Writer(const Mp3Format &f) {
     return std::make_unique<LameWriter>(f);
 }

@@ -8,6 +8,8 @@
 namespace pelvanto {
 
 namespace {
+const QLatin1String kDataFolderName("pelvanto");
+
 QString &overrideFolder() {
     static QString folder;
     return folder;
@@ -18,14 +20,26 @@ QString stripTrailingSeparator(QString folder) {
         folder.chop(1);
     return folder;
 }
+
+QString sharedDataFolderBeside(const QString &executableFolder) {
+    return QDir::cleanPath(executableFolder + QStringLiteral("/../share/") + kDataFolderName);
+}
+
+// The executable's folder when it can be the program folder, else empty.
+QString portableFolder() {
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    if (exeDir.isEmpty() || isInstalledLayout(exeDir) || !QFileInfo(exeDir).isWritable())
+        return {};
+    return stripTrailingSeparator(exeDir);
+}
 } // namespace
 
 QString programFolder() {
     if (!overrideFolder().isEmpty())
         return overrideFolder();
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    if (!exeDir.isEmpty() && QFileInfo(exeDir).isWritable())
-        return stripTrailingSeparator(exeDir);
+    QString portable = portableFolder();
+    if (!portable.isEmpty())
+        return portable;
     QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(config);
     return stripTrailingSeparator(config);
@@ -37,6 +51,49 @@ QString programFile(const QString &name) {
 
 void setProgramFolderOverride(const QString &folder) {
     overrideFolder() = stripTrailingSeparator(folder);
+}
+
+bool programFolderIsUserConfig() {
+    return overrideFolder().isEmpty() && portableFolder().isEmpty();
+}
+
+bool isInstalledLayout(const QString &executableFolder) {
+    return !executableFolder.isEmpty() &&
+           QFileInfo(sharedDataFolderBeside(executableFolder)).isDir();
+}
+
+QStringList resourceFolders() {
+    QStringList folders{programFolder()};
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    if (!exeDir.isEmpty())
+        folders << sharedDataFolderBeside(exeDir);
+    for (const QString &data :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        folders << QDir::cleanPath(data + QLatin1Char('/') + kDataFolderName);
+    folders.removeDuplicates();
+    return folders;
+}
+
+QString findResource(const QString &name) {
+    if (name.isEmpty())
+        return {};
+    for (const QString &folder : resourceFolders()) {
+        const QFileInfo candidate(folder + QLatin1Char('/') + name);
+        if (candidate.isFile())
+            return candidate.absoluteFilePath();
+    }
+    return {};
+}
+
+QString defaultRecordingFolder() {
+    if (!programFolderIsUserConfig())
+        return programFolder();
+    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (music.isEmpty())
+        music = QDir::homePath();
+    QString folder = QDir::cleanPath(music + QStringLiteral("/Pelvanto"));
+    QDir().mkpath(folder);
+    return folder;
 }
 
 } // namespace pelvanto

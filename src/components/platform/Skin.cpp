@@ -13,13 +13,14 @@ constexpr qint64 kMaxSkinBytes = 1 << 20;
 } // namespace
 
 QString Skin::skinPath() {
-    return programFile(QStringLiteral("skins/frmmain.skn"));
+    return findResource(QStringLiteral("skins/frmmain.skn"));
 }
 
 bool Skin::applyTo(QWidget *window) {
-    if (!window)
+    const QString path = skinPath();
+    if (!window || path.isEmpty())
         return false;
-    QFile file(skinPath());
+    QFile file(path);
     if (file.size() > kMaxSkinBytes || !file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
     const QString sheet = QString::fromUtf8(file.readAll());

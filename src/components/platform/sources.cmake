@@ -7,5 +7,6 @@ target_sources(pelvanto_components PRIVATE
   platform/ShellOpen.cpp
   platform/MixerLauncher.cpp
   platform/HelpOpener.cpp
+  platform/ApplicationIcon.cpp
 )
 include(${CMAKE_CURRENT_LIST_DIR}/hotkeys.cmake)

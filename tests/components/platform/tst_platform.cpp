@@ -28,7 +28,15 @@ class TestPlatform : public QObject {
         return p.readLine().trimmed();
     }
 
+    QTemporaryDir noData_;
+
 private slots:
+    void initTestCase() {
+        // A copy installed on this machine must not stand in for a missing skin.
+        qputenv("XDG_DATA_DIRS", noData_.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", noData_.path().toLocal8Bit());
+    }
+
     void programFolderDefaultsToWritableExecutableFolder() {
         pelvanto::setProgramFolderOverride(QString());
         QCOMPARE(pelvanto::programFolder(), QCoreApplication::applicationDirPath());

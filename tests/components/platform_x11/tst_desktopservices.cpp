@@ -12,7 +12,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -196,27 +195,6 @@ private slots:
         pelvanto::setProgramFolderOverride(folder.path());
         QCOMPARE(HelpOpenerIndex(), QFileInfo(page).absoluteFilePath());
         pelvanto::setProgramFolderOverride(QString());
-    }
-
-    void installedHelpIsFoundInTheSharedDataFolder() {
-        // prefix/bin/<program> with prefix/share/pelvanto/help, as installed.
-        QTemporaryDir prefix;
-        QVERIFY(QDir(prefix.path()).mkpath("bin"));
-        QVERIFY(QDir(prefix.path()).mkpath("share/pelvanto/help"));
-        const QString tool = prefix.filePath("bin/helppath");
-        QVERIFY(QFile::copy(qEnvironmentVariable("PELVANTO_TEST_TOOLS") + "/helppath", tool));
-        QProcess run;
-        run.start(tool, {});
-        QVERIFY(run.waitForFinished(10000));
-        QCOMPARE(run.readAllStandardOutput().trimmed(), QByteArray()); // no help anywhere
-
-        const QString page = prefix.filePath("share/pelvanto/help/index.html");
-        QFile f(page);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.close();
-        run.start(tool, {});
-        QVERIFY(run.waitForFinished(10000));
-        QCOMPARE(QString::fromLocal8Bit(run.readAllStandardOutput().trimmed()), page);
     }
 
     void helpLinksResolve() {

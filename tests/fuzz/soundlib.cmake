@@ -1,0 +1,1 @@
+pelvanto_add_fuzzer(fuzz_streamtags SOURCES fuzz_streamtags.cpp LIBS pelvanto_player)
