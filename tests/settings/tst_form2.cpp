@@ -354,27 +354,7 @@ private slots:
 
     // OK writes each of the ten keys under its own name: every control holds a value no other
     // one holds (the switches in two patterns, so that any two of them differ once).
-    void okWritesEachKeyUnderItsName_data() {
-        QTest::addColumn<QString>("switches"); // Notch, HighPass, LowPass, gain control
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-        for (const char *pattern : {"1100", "1010"}) {
-            const QString p = QString::fromLatin1(pattern);
-            const auto row = [&](const char *key, const QString &expected) {
-                QTest::addRow("%s %s", pattern, key) << p << QString::fromLatin1(key) << expected;
-            };
-            row(keys::Notch, p.mid(0, 1));
-            row(keys::NotchText, QStringLiteral("70"));
-            row(keys::HighPass, p.mid(1, 1));
-            row(keys::HighPassText, QStringLiteral("300"));
-            row(keys::LowPass, p.mid(2, 1));
-            row(keys::LowPassText, QStringLiteral("5000"));
-            row(keys::AutoGain, p.mid(3, 1));
-            row(keys::LowLevel, QStringLiteral("-40"));
-            row(keys::HighLevel, QStringLiteral("-10"));
-            row(keys::AttackTime, QStringLiteral("120"));
-        }
-    }
+    void okWritesEachKeyUnderItsName_data() { addFilterKeyRows(); }
     void okWritesEachKeyUnderItsName() {
         QFETCH(QString, switches);
         QFETCH(QString, key);
@@ -386,14 +366,8 @@ private slots:
         for (int i = 0; i < 4; ++i)
             child<QCheckBox>(&w, QLatin1String(boxes[i]))
                 ->setChecked(switches[i] == QLatin1Char('1'));
-        const struct {
-            const char *field;
-            const char *text;
-        } texts[] = {{"txtNotchFreq", "70"},     {"txtHighPassFreq", "300"},
-                     {"txtLowPassFreq", "5000"}, {"txtAGCLowLevel", "-40"},
-                     {"txtAGCHighLevel", "-10"}, {"txtAGCAttackTime", "120"}};
-        for (const auto &t : texts)
-            child<QLineEdit>(&w, QLatin1String(t.field))->setText(QString::fromLatin1(t.text));
+        for (const auto &text : kFilterTexts)
+            child<QLineEdit>(&w, QLatin1String(text[0]))->setText(QString::fromLatin1(text[1]));
         child<QPushButton>(&w, "Command1")->click();
         QCOMPARE(get(s::Other, key.toLatin1().constData()), expected);
     }

@@ -75,42 +75,22 @@ private slots:
         QCOMPARE(back.g726, values.g726);
     }
 
-    void filterValuesUnderTheirKeys_data() {
-        QTest::addColumn<QString>("switches"); // notch, high-pass, low-pass, gain control
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-        // Two patterns of switches, so that any two swapped switches differ in one of them.
-        for (const char *pattern : {"1100", "1010"}) {
-            const QString p = QString::fromLatin1(pattern);
-            const auto row = [&](const char *key, const QString &expected) {
-                QTest::addRow("%s %s", pattern, key) << p << QString::fromLatin1(key) << expected;
-            };
-            row(keys::Notch, p.mid(0, 1));
-            row(keys::NotchText, QStringLiteral("70"));
-            row(keys::HighPass, p.mid(1, 1));
-            row(keys::HighPassText, QStringLiteral("300"));
-            row(keys::LowPass, p.mid(2, 1));
-            row(keys::LowPassText, QStringLiteral("5000"));
-            row(keys::AutoGain, p.mid(3, 1));
-            row(keys::LowLevel, QStringLiteral("-40"));
-            row(keys::HighLevel, QStringLiteral("-10"));
-            row(keys::AttackTime, QStringLiteral("120"));
-        }
-    }
+    void filterValuesUnderTheirKeys_data() { addFilterKeyRows(); }
     void filterValuesUnderTheirKeys() {
         QFETCH(QString, switches);
         QFETCH(QString, key);
         QFETCH(QString, expected);
         ProgramFolderScope folder;
         const auto on = [&](int i) { return switches[i] == QLatin1Char('1'); };
+        const auto text = [](int i) { return QString::fromLatin1(kFilterTexts[i][1]); };
         FilterSettings filters;
-        filters.notch = {on(0), QStringLiteral("70")};
-        filters.highPass = {on(1), QStringLiteral("300")};
-        filters.lowPass = {on(2), QStringLiteral("5000")};
+        filters.notch = {on(0), text(0)};
+        filters.highPass = {on(1), text(1)};
+        filters.lowPass = {on(2), text(2)};
         filters.autoGain = on(3);
-        filters.lowLevel = QStringLiteral("-40");
-        filters.highLevel = QStringLiteral("-10");
-        filters.attackTime = QStringLiteral("120");
+        filters.lowLevel = text(3);
+        filters.highLevel = text(4);
+        filters.attackTime = text(5);
         QVERIFY(filters.write(pelvanto::Inifun::settingsFile()));
         QCOMPARE(get(s::Other, key.toLatin1().constData()), expected);
         QCOMPARE(FilterSettings::read(pelvanto::Inifun::settingsFile()), filters);

@@ -197,13 +197,7 @@ private slots:
         const QString path = folder.file(QStringLiteral("bounded.ogg"));
         QCOMPARE(file.CreateWrite(path), 0);
         QVERIFY2(file.FormatDescription().contains(managed), qPrintable(file.FormatDescription()));
-        QVector<qint16> noise(44100 * 2 * 2);
-        quint32 seed = 7;
-        for (qint16 &sample : noise) {
-            seed = seed * 1664525U + 1013904223U;
-            sample = static_cast<qint16>(seed >> 16);
-        }
-        QVERIFY(file.WriteBlock(noise));
+        QVERIFY(file.WriteBlock(noise(44100 * 2 * 2, 7)));
         file.CloseFile();
         const Probe written = probe(path);
         QVERIFY(written.ok);
