@@ -88,9 +88,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so the library scan cannot see them: Qt's platform
-# plugins, and a sound server to record from.
+# plugins, a sound server to record from, a General MIDI sound font.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+  "pulseaudio | pipewire-pulse, xdg-utils, timgm6mb-soundfont | fluid-soundfont-gm")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pavucontrol")
 include(CPack)
 

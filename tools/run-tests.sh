@@ -13,5 +13,7 @@ trap 'bash tools/services.sh stop "$state"; rm -rf "$state"' EXIT
 bash tools/services.sh start "$state"
 # shellcheck disable=SC1091
 source "$state/env.sh"
+# From here on a test that cannot reach a service (or a tool setup.sh installs) fails.
+export PELVANTO_TEST_SERVICES=1
 
 ctest --preset default -j2 "$@"

@@ -69,22 +69,16 @@ QByteArray taggedFile(const QByteArray &audio, int n) {
     return tag + frames + audio + v1;
 }
 
+// A tenth of a second of tone as MP3, encoded once.
 QByteArray toneMp3(const QString &dir) {
-    QByteArray raw;
-    for (int i = 0; i < 4410; ++i) {
-        const auto s = static_cast<qint16>((i % 100 < 50) ? 8000 : -8000);
-        raw.append(reinterpret_cast<const char *>(&s), 2);
-    }
-    QFile in(dir + "/tone.raw");
-    if (!in.open(QIODevice::WriteOnly) || in.write(raw) != raw.size())
+    const QString path = dir + QStringLiteral("/tone.mp3");
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {"-v", "quiet", "-f", "lavfi", "-i", "sine=frequency=440:duration=0.1", "-ac", "1",
+                  "-b:a", "64k", path});
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
         return {};
-    in.close();
-    QProcess lame;
-    lame.start("lame", {"--quiet", "-r", "-s", "44.1", "--bitwidth", "16", "--signed",
-                        "--little-endian", "-m", "m", dir + "/tone.raw", dir + "/tone.mp3"});
-    if (!lame.waitForFinished(60000) || lame.exitCode() != 0)
-        return {};
-    QFile out(dir + "/tone.mp3");
+    QFile out(path);
     return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
 }
 
@@ -133,7 +127,7 @@ int main(int argc, char **argv) {
     QTemporaryDir dir;
     const QByteArray mp3 = toneMp3(dir.path());
     if (mp3.isEmpty()) {
-        std::fprintf(stderr, "bench_soundlib: lame is needed\n");
+        std::fprintf(stderr, "bench_soundlib: ffmpeg is needed\n");
         return 1;
     }
     // A folder given on the command line is filled once and reused by later runs.

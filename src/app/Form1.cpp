@@ -7,6 +7,8 @@
 #include "RecordedFilesView.h"
 #include "RecordingSession.h"
 #include "RecordingText.h"
+#include "SeekSlider.h"
+#include "StartFailure.h"
 #include "UserDialogs.h"
 #include "frmtray.h"
 
@@ -19,6 +21,7 @@
 #include "SettingsValues.h"
 #include "StoredSettings.h"
 #include "audiofile/AudioFile.h"
+#include "audiofile/WavFormatDialog.h"
 #include "capture/AudioDisplay.h"
 #include "capture/AudioPlayer.h"
 #include "capture/AudioRecord.h"
@@ -115,7 +118,7 @@ void Form1::buildWindow() {
     big.setBold(true);
     elapsedLabel_->setFont(big);
 
-    positionSlider_ = new QSlider(Qt::Horizontal, central);
+    positionSlider_ = new SeekSlider(Qt::Horizontal, central);
     positionSlider_->setObjectName(QStringLiteral("slPosition"));
     positionSlider_->setRange(0, PlaybackController::kSliderRange);
 
@@ -197,7 +200,7 @@ void Form1::createComponents() {
 
     recorder_ = std::make_unique<AudioRecord>();
     audioFile_ = std::make_unique<AudioFile>();
-    audioFile_->SetDialogParent(this);
+    audioFile_->SetWavFormatChooser(WavFormatDialog::chooserFor(this));
     player_ = std::make_unique<AudioPlayer>();
     session_ = std::make_unique<RecordingSession>(*recorder_, *audioFile_);
     session_->setDisplays(spectrum_, waveform_);
@@ -207,6 +210,11 @@ void Form1::createComponents() {
     projects_ = std::make_unique<ProjectActions>(*list_, this);
 
     connect(session_.get(), &RecordingSession::elapsedChanged, elapsedLabel_, &QLabel::setText);
+    // Once audio has reached the new file it may take the place of an earlier one.
+    connect(session_.get(), &RecordingSession::elapsedChanged, this, [this] {
+        if (recording_ && session_->framesWritten() > 0)
+            output_.commit();
+    });
     connect(session_.get(), &RecordingSession::failed, this, &Form1::onRecordingFailed);
     connect(playback_.get(), &PlaybackController::progress, this,
             [this](const QString &elapsed, int slider) {
@@ -217,8 +225,10 @@ void Form1::createComponents() {
     connect(playback_.get(), &PlaybackController::stoppedPlaying, this,
             [this] { positionSlider_->setValue(0); });
 
-    if (recorder_->DeviceCount() < 1)
+    if (recorder_->DeviceCount() < 1) {
+        reportNoDevice();
         return;
+    }
     fillDevices();
     fillEncoders();
     applyStoredSettings();
@@ -386,8 +396,11 @@ void Form1::setClock(OutputPathBuilder::Clock clock) {
 // --- recording ---------------------------------------------------------------------------
 
 void Form1::StartRecord() {
-    if (!session_)
+    if (!session_ || exiting_ || exited_) {
+        // Once exit has begun nothing starts: the session is about to be released.
+        startFailure_ = StartFailure::closing().reason;
         return;
+    }
     if (recording_)
         StopRecord();
     stopPlayback();
@@ -395,8 +408,25 @@ void Form1::StartRecord() {
         paths_.plan(Inifun::settingsFile(), formatCombo_->currentText(), list_->model().count());
     startTime_ = plan.startTime;
     recording_ = false;
-    if (!session_->start(plan.path))
+    if (formatCombo_->count() == 0) { // no recording device when the window loaded
+        reportStartFailure(plan.path, StartFailure::recorderRefused(recorder_->ServerConnected(),
+                                                                    false, QString()));
         return;
+    }
+    output_ = RecordingOutput(plan.path);
+    if (!session_->start(output_.writePath())) {
+        const StartFailure failure =
+            audioFile_->FileStatus() < 0
+                ? StartFailure::fileNotCreated(plan.path, audioFile_->LastError())
+                : StartFailure::recorderRefused(recorder_->ServerConnected(),
+                                                recorder_->DeviceCount() > 0,
+                                                recorder_->LastError());
+        output_.discard();
+        reportStartFailure(plan.path, failure);
+        return;
+    }
+    startFailure_.clear();
+    ++recordingNumber_;
     outputPath_ = plan.path;
     showStatus(outputPath_, audioFile_->FormatDescription());
     recording_ = true;
@@ -404,20 +434,72 @@ void Form1::StartRecord() {
 }
 
 void Form1::StopRecord() {
+    finishRecording(QString());
+}
+
+void Form1::onRecordingFailed(const QString &reason) {
+    finishRecording(reason);
+}
+
+void Form1::finishRecording(const QString &failure) {
     if (!recording_ || !session_)
         return;
     recording_ = false;
     session_->stop();
     setRecordingButtons(false);
-    showStatus(outputPath_, QStringLiteral("Done"));
     spectrum_->SetSamples({});
     waveform_->SetSamples({});
-    list_->append(list_->model().finishedRecording(outputPath_, elapsedLabel_->text(), startTime_));
+    const bool failed = !failure.isEmpty();
+    switch (output_.finish(session_->framesWritten(), failed)) {
+    case RecordingOutput::Outcome::Kept:
+        showStatus(outputPath_, QStringLiteral("Done"));
+        list_->append(
+            list_->model().finishedRecording(outputPath_, elapsedLabel_->text(), startTime_));
+        if (failed)
+            showFailureOnce(failure);
+        return;
+    case RecordingOutput::Outcome::NothingRecorded:
+        if (!failed) {
+            showStatus(outputPath_, QStringLiteral("Nothing recorded"));
+            return;
+        }
+        // Not one sample reached the file: to the user this start failed.
+        reportStartFailure(outputPath_,
+                           audioFile_->FileStatus() < 0
+                               ? StartFailure::audioNotWritten(outputPath_, audioFile_->LastError())
+                               : StartFailure::recorderRefused(recorder_->ServerConnected(), true,
+                                                               recorder_->LastError()));
+        return;
+    case RecordingOutput::Outcome::Vanished:
+        showStatus(outputPath_, QStringLiteral("Lost: the file is gone"));
+        showFailureOnce(outputPath_ + QStringLiteral(" no longer exists: its folder was deleted or "
+                                                     "moved while recording, so the recording is "
+                                                     "lost."));
+        return;
+    }
 }
 
-void Form1::onRecordingFailed(const QString &reason) {
-    StopRecord();
-    MessageBox::show(this, reason, QMessageBox::Critical);
+void Form1::reportStartFailure(const QString &path, const StartFailure &failure) {
+    startFailure_ = failure.reason;
+    showStatus(path, QStringLiteral("Failed: ") + failure.reason);
+    showFailureOnce(failure.message);
+}
+
+void Form1::reportNoDevice() {
+    const StartFailure notice = StartFailure::noDevice(recorder_->ServerConnected());
+    showStatus(QStringLiteral("Nothing to record from"), notice.reason);
+    // Once, over the window rather than before it appears.
+    QMetaObject::invokeMethod(
+        this, [this, notice] { showFailureOnce(notice.message, QMessageBox::Warning); },
+        Qt::QueuedConnection);
+}
+
+void Form1::showFailureOnce(const QString &text, QMessageBox::Icon icon) {
+    if (openFailureMessages_.contains(text))
+        return;
+    openFailureMessages_.append(text);
+    MessageBox::show(this, text, icon);
+    openFailureMessages_.removeOne(text);
 }
 
 void Form1::setRecordingButtons(bool recording) {
@@ -579,7 +661,7 @@ void Form1::changeEvent(QEvent *event) {
     // to bring it back from.
     if (event->type() == QEvent::WindowStateChange && isMinimized() && tray_ != nullptr &&
         tray_->available())
-        QMetaObject::invokeMethod(this, "hide", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
 }
 
 void Form1::closeEvent(QCloseEvent *event) {
@@ -597,6 +679,9 @@ void Form1::exitsystem() {
     if (tray_ != nullptr)
         tray_->removeIcon();
     projects_->offerSaveAtExit();
+    // Nothing can have started meanwhile; should anything run, it ends the normal way.
+    if (recording_)
+        StopRecord();
     if (formatCombo_->count() > 0)
         Inifun::WriteIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Set),
                          QString::fromLatin1(keys::OutputFormat),

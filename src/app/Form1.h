@@ -3,10 +3,12 @@
 #include "FormatValues.h"
 #include "MainMenus.h"
 #include "OutputPath.h"
+#include "RecordingOutput.h"
 #include "platform/RecordingControl.h"
 
 #include <QDateTime>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPointer>
 
 #include <functional>
@@ -35,6 +37,7 @@ class ProjectActions;
 class RecordedFilesView;
 class RecordingSession;
 class frmtray;
+struct StartFailure;
 
 // The main window: device, source and format choice, recording, the
 // recorded-files list with playback, projects, and the entries that open the
@@ -51,6 +54,8 @@ public:
     void StartRecord() override;
     void StopRecord() override;
     bool isRecording() const override { return recording_; }
+    QString startFailure() const override { return startFailure_; }
+    quint64 recordingNumber() const override { return recordingNumber_; }
 
     // The components the option windows configure; null after exitsystem().
     AudioRecord *audioRecord() const { return recorder_.get(); }
@@ -114,6 +119,12 @@ private:
     void registerHotkeys();
     void stopPlayback();
     void onRecordingFailed(const QString &reason);
+    // StopRecord, and the end of a recording that cannot go on (`failure` says why).
+    void finishRecording(const QString &failure);
+    void reportStartFailure(const QString &path, const StartFailure &failure);
+    void reportNoDevice();
+    // One box per cause: a start failing again while its message is still open adds none.
+    void showFailureOnce(const QString &text, QMessageBox::Icon icon = QMessageBox::Critical);
     void setRecordingButtons(bool recording);
     void showStatus(const QString &file, const QString &format);
 
@@ -135,6 +146,10 @@ private:
     bool exited_ = false;
     bool exiting_ = false;
     QString outputPath_;
+    RecordingOutput output_;
+    QString startFailure_;
+    quint64 recordingNumber_ = 0;
+    QStringList openFailureMessages_;
     QDateTime startTime_;
 
     MainMenus menus_;

@@ -55,7 +55,9 @@ QString OutputPathBuilder::buildPath(const OutputFileSettings &settings, const Q
         const QString path = stem + QLatin1Char('.') + extension;
         return taken(path) ? firstFreeNumbered(stem, extension, 2) : path;
     }
-    const QString stem = joinFolder(settings.effectiveFolder(), settings.prefix);
+    // Without a prefix the name would be the extension alone: a hidden file.
+    const QString prefix = settings.prefix.isEmpty() ? QStringLiteral("Recorded") : settings.prefix;
+    const QString stem = joinFolder(settings.effectiveFolder(), prefix);
     QString plain = stem + QLatin1Char('.') + extension;
     if (settings.overwrite || !taken(plain))
         return plain;

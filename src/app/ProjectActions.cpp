@@ -4,6 +4,9 @@
 #include "RecordingProject.h"
 #include "UserDialogs.h"
 #include "platform/MessageBox.h"
+#include "platform/TextLines.h"
+
+#include <QFileInfo>
 
 namespace pelvanto {
 
@@ -28,11 +31,27 @@ void ProjectActions::openProject() {
 }
 
 bool ProjectActions::saveProject() {
-    const QString file =
-        UserDialogs::saveFile(window_, QString::fromLatin1(RecordingProject::kSaveTitle), filter());
-    if (file.isEmpty())
-        return false;
-    return RecordingProject::save(file, list_.model().items());
+    // As in any save dialog, an answer that would replace something the user may still
+    // want goes back to the dialog.
+    for (;;) {
+        const QString file = UserDialogs::saveFile(
+            window_, QString::fromLatin1(RecordingProject::kSaveTitle), filter());
+        if (file.isEmpty())
+            return false;
+        if (!isReplaceableFile(file)) {
+            MessageBox::show(window_, notRegularFileMessage(file), QMessageBox::Critical);
+            continue;
+        }
+        if (QFileInfo::exists(file) &&
+            MessageBox::show(window_, replaceQuestion(file), QMessageBox::Warning,
+                             QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+            continue;
+        return RecordingProject::save(file, list_.model().items());
+    }
+}
+
+QString ProjectActions::replaceQuestion(const QString &file) {
+    return file + QStringLiteral(" already exists.\nDo you want to replace it?");
 }
 
 void ProjectActions::offerSaveAtExit() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class QWidget;
 
@@ -18,10 +19,14 @@ public:
     void newProject();
     // Appends the rows of the chosen project files, each in turn.
     void openProject();
-    // Writes the list to the chosen file. Returns whether a file was written.
+    // Writes the list to the chosen file, after asking before an existing file
+    // is replaced; a device or a pipe is refused. Returns whether a file was written.
     bool saveProject();
     // At exit: with a non-empty list, asks whether to save and saves on OK.
     void offerSaveAtExit();
+
+    // Asked (warning, Yes/No) before a project replaces an existing file.
+    static QString replaceQuestion(const QString &file);
 
 private:
     RecordedFilesView &list_;

@@ -2,6 +2,7 @@
 
 #include "RecordingText.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -49,7 +50,7 @@ std::optional<ListMessage> RecordedFiles::renameCheck(int index) const {
         return std::nullopt;
     const QString &path = items_[index].path;
     if (path.isEmpty() || !QFileInfo::exists(path))
-        return ListMessage{path + QStringLiteral(" is not exist!"), QMessageBox::Critical};
+        return ListMessage{path + QStringLiteral(" is not exist!"), MessageIcon::Critical};
     return std::nullopt;
 }
 
@@ -60,9 +61,13 @@ QString RecordedFiles::renamePrompt(const QString &oldPath) {
 
 RecordedFiles::RenameResult RecordedFiles::rename(int index, const QString &answer) {
     RenameResult result;
-    const QString target = answer.trimmed();
+    QString target = answer.trimmed();
     if (!isValidIndex(index) || target.isEmpty())
         return result;
+    // A bare name (or any relative one) stays with the recording, not in
+    // whatever folder the program was started from.
+    if (QFileInfo(target).isRelative())
+        target = QFileInfo(items_[index].path).dir().filePath(target);
     // QFile::rename refuses an existing target, so nothing is overwritten; a
     // refused or impossible rename ends without a message.
     if (!QFile::rename(items_[index].path, target))
@@ -71,10 +76,10 @@ RecordedFiles::RenameResult RecordedFiles::rename(int index, const QString &answ
         items_[index].path = target;
         result.renamed = true;
         result.message = ListMessage{QStringLiteral("Rename audio file is  succeeded!"),
-                                     QMessageBox::Information};
+                                     MessageIcon::Information};
     } else {
         result.message =
-            ListMessage{QStringLiteral("Rename audio file is  Faild!"), QMessageBox::Information};
+            ListMessage{QStringLiteral("Rename audio file is  Faild!"), MessageIcon::Information};
     }
     return result;
 }

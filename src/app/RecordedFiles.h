@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/MessageIcon.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QLocale>
-#include <QMessageBox>
 #include <QString>
 
 #include <optional>
@@ -25,7 +26,7 @@ struct RecordedItem {
 // A message the window shows for a list operation.
 struct ListMessage {
     QString text;
-    QMessageBox::Icon icon = QMessageBox::Information;
+    MessageIcon icon = MessageIcon::Information;
 };
 
 // The recorded-files list without its view: rows, numbering and the rename,

@@ -1,5 +1,7 @@
 #include "RecordingText.h"
 
+#include "platform/LocaleDateTime.h"
+
 #include <cmath>
 
 namespace pelvanto {
@@ -35,7 +37,8 @@ QString sizeText(qint64 bytes, const QLocale &locale) {
 }
 
 QString recordTimeText(const QDateTime &time, const QLocale &locale) {
-    return locale.toString(time, QLocale::ShortFormat);
+    // To the second: two recordings made in one minute must not look alike.
+    return localeDateTimeText(time, locale);
 }
 
 } // namespace pelvanto

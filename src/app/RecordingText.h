@@ -14,7 +14,7 @@ QString elapsedText(qint64 ms);
 // locale's decimal separator, followed by "MB": 1.23MB, 0MB, 12.5MB.
 QString sizeText(qint64 bytes, const QLocale &locale = QLocale());
 
-// The "Record Time" column: the locale's short date and time.
+// The "Record Time" column: the locale's short date and its time with seconds.
 QString recordTimeText(const QDateTime &time, const QLocale &locale = QLocale());
 
 } // namespace pelvanto

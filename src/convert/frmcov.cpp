@@ -250,26 +250,28 @@ void frmcov::setIdleControlsEnabled(bool enabled) {
         w->setEnabled(enabled);
 }
 
-void frmcov::openMp3Options() {
+// Both option windows take the writer, the format values and where to show the new description.
+template <typename OptionWindow>
+void frmcov::openOptions(QLineEdit *description, const QString &message) {
     if (converting())
         return;
-    frmMP3 window(
+    OptionWindow window(
         writerFile_, formatValues_,
-        [this](const QString &description) { mp3FormatText_->setText(description); }, this);
+        [description](const QString &text) { description->setText(text); }, this);
     if (window.exec() == QDialog::Accepted)
-        addLogEntry({ConversionLogEntry::Kind::Setting, QTime::currentTime(),
-                     QStringLiteral("Set MP3 Format parameters ")});
+        logSetting(message);
+}
+
+void frmcov::openMp3Options() {
+    openOptions<frmMP3>(mp3FormatText_, QStringLiteral("Set MP3 Format parameters "));
 }
 
 void frmcov::openOggOptions() {
-    if (converting())
-        return;
-    frmOgg window(
-        writerFile_, formatValues_,
-        [this](const QString &description) { oggFormatText_->setText(description); }, this);
-    if (window.exec() == QDialog::Accepted)
-        addLogEntry({ConversionLogEntry::Kind::Setting, QTime::currentTime(),
-                     QStringLiteral("Set Ogg Vorbis Format parameters ")});
+    openOptions<frmOgg>(oggFormatText_, QStringLiteral("Set Ogg Vorbis Format parameters "));
+}
+
+void frmcov::logSetting(const QString &message) {
+    addLogEntry({ConversionLogEntry::Kind::Setting, QTime::currentTime(), message});
 }
 
 void frmcov::wmaProfileChanged(int profile) {
@@ -277,8 +279,7 @@ void frmcov::wmaProfileChanged(int profile) {
         return;
     writerFile_.SetWmaProfile(profile);
     wmaFormatText_->setText(writerFile_.FormatDescription());
-    addLogEntry({ConversionLogEntry::Kind::Setting, QTime::currentTime(),
-                 QStringLiteral("Set WMA Format parameters ")});
+    logSetting(QStringLiteral("Set WMA Format parameters "));
 }
 
 void frmcov::addLogEntry(const ConversionLogEntry &entry) {

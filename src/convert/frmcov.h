@@ -58,6 +58,9 @@ private:
     void cancelConversion();
     void finishConversion();
     void wmaProfileChanged(int profile);
+    template <typename OptionWindow>
+    void openOptions(QLineEdit *description, const QString &message);
+    void logSetting(const QString &message);
     void addLogEntry(const ConversionLogEntry &entry);
     void showProgress(double percent);
     void setIdleControlsEnabled(bool enabled);

@@ -1,7 +1,10 @@
 #include "Form5.h"
 
 #include "Form6.h"
+#include "platform/LocaleDateTime.h"
+#include "platform/MessageBox.h"
 #include "platform/Skin.h"
+#include "platform/TextLines.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,9 +22,15 @@ template <typename W> W *named(W *w, const char *name) {
     return w;
 }
 
+// The user's own date and time; what cannot be read is shown as stored.
+QString shownTime(const QString &stored) {
+    const auto time = schedulefile::parseDateTime(stored);
+    return time ? localeDateTimeText(*time) : stored;
+}
+
 QTreeWidgetItem *makeRow(const ScheduleItem &item) {
-    return new QTreeWidgetItem(
-        QStringList{item.start, item.stop, item.file, item.status, item.comment});
+    return new QTreeWidgetItem(QStringList{shownTime(item.start), shownTime(item.stop), item.file,
+                                           item.status, item.comment});
 }
 
 } // namespace
@@ -79,9 +88,13 @@ Form5::~Form5() {
 void Form5::load() {
     Skin::applyTo(this);
     schedulefile::ensureExists(path_);
-    if (const auto loaded = schedulefile::load(path_))
+    const auto loaded = schedulefile::load(path_);
+    // A file that could not be read is never replaced: what it holds is not known.
+    loadFailed_ = !loaded.has_value();
+    if (loaded)
         for (const ScheduleItem &item : *loaded)
             addItem(item);
+    savedItems_ = items_;
 }
 
 void Form5::addItem(const ScheduleItem &item) {
@@ -119,11 +132,26 @@ void Form5::clearAll() {
 }
 
 bool Form5::save() {
-    return schedulefile::save(path_, items_);
+    // An unchanged list leaves the file exactly as it is.
+    if (items_ == savedItems_ || loadFailed_ || !isReplaceableFile(path_))
+        return false;
+    if (!schedulefile::save(path_, items_))
+        return false;
+    savedItems_ = items_;
+    return true;
 }
 
 void Form5::saveAndHide() {
-    // A failed write is passed over; the window hides all the same.
+    if (items_ != savedItems_) {
+        if (!isReplaceableFile(path_))
+            MessageBox::show(this, notRegularFileMessage(path_), QMessageBox::Critical);
+        else if (loadFailed_)
+            MessageBox::show(this,
+                             path_ + QStringLiteral(" could not be read, so it was left as it is; "
+                                                    "the changes to the schedule were not saved."),
+                             QMessageBox::Critical);
+    }
+    // Any other failed write is passed over; the window hides all the same.
     save();
     QDialog::accept();
 }

@@ -54,6 +54,8 @@ private:
     QString path_;
     Clock clock_;
     QList<ScheduleItem> items_;
+    QList<ScheduleItem> savedItems_; // as the file holds them
+    bool loadFailed_ = false;
     ScheduleCheck check_;
 
     QTreeWidget *scheduleList_ = nullptr;

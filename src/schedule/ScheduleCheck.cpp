@@ -14,7 +14,14 @@ QDateTime ScheduleCheck::now() const {
     return t;
 }
 
+void ScheduleCheck::forgetEndedRecording() {
+    if (running_ && !starting_ &&
+        (!control_.isRecording() || control_.recordingNumber() != startedRecording_))
+        running_ = false;
+}
+
 void ScheduleCheck::tick(QList<ScheduleItem> &rows) {
+    forgetEndedRecording();
     const QDateTime current = now();
     // Starts are due in (after, current]. A clock set back gives an empty
     // interval. The check's state is brought up to date before any call out,
@@ -43,16 +50,27 @@ void ScheduleCheck::tick(QList<ScheduleItem> &rows) {
         if (!start || *start <= after || *start > current)
             continue;
         const auto stop = schedulefile::parseDateTime(rows[i].stop);
-        // A row whose stop has passed as well (a long-missed tick) would only
-        // leave a file of a second: leave it.
-        if (stop && *stop <= current)
+        // Nothing would ever stop a row without a readable stop time. A row
+        // whose stop has passed as well (a long-missed tick) would only leave
+        // a file of a second: leave it.
+        if (!stop || *stop <= current)
             continue;
-        pendingStop_ = stop.value_or(QDateTime());
+        pendingStop_ = *stop;
         running_ = true;
         rows[i].status = QString::fromLatin1(schedulefile::kDone);
         if (rowStarted)
             rowStarted(i);
+        starting_ = true;
         control_.StartRecord();
+        starting_ = false;
+        if (control_.isRecording()) {
+            startedRecording_ = control_.recordingNumber();
+            return;
+        }
+        running_ = false;
+        rows[i].status = schedulefile::failedStatus(control_.startFailure());
+        if (rowStarted)
+            rowStarted(i);
         return;
     }
 }

@@ -15,7 +15,10 @@ class RecordingControl;
 // fell due since the previous check and stops that recording once its stop
 // time has come, so a late tick misses nothing. One scheduled recording runs
 // at a time: rows falling due meanwhile are skipped for good. Rows already
-// past when the check was created never start.
+// past when the check was created never start, nor do rows without a readable
+// stop time. A row whose recording could not begin is marked failed with the
+// reason; a recording the user stopped or replaced is not the schedule's any
+// more, and only the schedule's own recording is stopped.
 class ScheduleCheck {
 public:
     using Clock = std::function<QDateTime()>;
@@ -24,7 +27,7 @@ public:
     explicit ScheduleCheck(RecordingControl &control, Clock clock = {});
 
     // Called with a row's index once its status is "Done", before the
-    // recording is started.
+    // recording is started, and again when it is marked failed.
     std::function<void(int)> rowStarted;
 
     void tick(QList<ScheduleItem> &rows);
@@ -36,13 +39,17 @@ public:
 
 private:
     QDateTime now() const;
+    // Clears the running flag when the schedule's recording ended otherwise.
+    void forgetEndedRecording();
 
     RecordingControl &control_;
     Clock clock_;
     QDateTime last_; // the second checked last; starts are looked for after it
     bool running_ = false;
+    bool starting_ = false;        // inside StartRecord
+    quint64 startedRecording_ = 0; // the control's number of the recording started
     QDateTime pendingStart_;
-    QDateTime pendingStop_; // invalid: the running row's stop never comes
+    QDateTime pendingStop_;
 };
 
 } // namespace pelvanto

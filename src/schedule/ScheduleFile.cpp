@@ -16,6 +16,10 @@ constexpr qint64 kMaxScheduleBytes = qint64{64} * 1024 * 1024;
 
 } // namespace
 
+QString failedStatus(const QString &reason) {
+    return reason.isEmpty() ? QStringLiteral("Failed") : QStringLiteral("Failed: ") + reason;
+}
+
 QString dateTimeText(const QDateTime &time) {
     return time.toString(QString::fromLatin1(kDateTimeFormat));
 }
@@ -61,10 +65,17 @@ bool ensureExists(const QString &path) {
 }
 
 std::optional<QList<ScheduleItem>> load(const QString &path) {
+    // A pipe would wait for a writer; a device is no schedule.
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return parse(file.read(kMaxScheduleBytes));
+    const QByteArray data = file.read(kMaxScheduleBytes + 1);
+    // Part of a file is not the schedule: saving it would lose the rest.
+    if (data.size() > kMaxScheduleBytes || file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return parse(data);
 }
 
 bool save(const QString &path, const QList<ScheduleItem> &items) {

@@ -29,6 +29,9 @@ inline constexpr const char *kDateTimeFormat = "yyyy-MM-dd HH:mm:ss";
 inline constexpr const char *kWaiting = "Waiting";
 inline constexpr const char *kDone = "Done";
 
+// The status of a row whose recording could not begin: "Failed: folder missing".
+QString failedStatus(const QString &reason);
+
 QString dateTimeText(const QDateTime &time);
 // Local date-time to the second, or nothing for text that is not a date-time.
 std::optional<QDateTime> parseDateTime(const QString &text);
@@ -43,6 +46,7 @@ QByteArray serialize(const QList<ScheduleItem> &items);
 QString defaultPath();
 // Creates an empty file when none exists. Returns whether a file is there.
 bool ensureExists(const QString &path);
+// The rows of the file, or nothing when it cannot be read whole.
 std::optional<QList<ScheduleItem>> load(const QString &path);
 // Replaces the file only once the new content is complete.
 bool save(const QString &path, const QList<ScheduleItem> &items);

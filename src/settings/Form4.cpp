@@ -116,6 +116,20 @@ void Form4::saveAndClose() {
                          QMessageBox::Critical);
         return;
     }
+    // A value cut or split on its way into settings.dat would send recordings elsewhere.
+    const QString folderProblem = Inifun::unstorableReason(folderEdit_->text());
+    const QString prefixProblem = Inifun::unstorableReason(prefix);
+    if (!folderProblem.isEmpty() || !prefixProblem.isEmpty()) {
+        MessageBox::show(this,
+                         folderProblem.isEmpty()
+                             ? QStringLiteral("The file name cannot be stored: ") + prefixProblem +
+                                   QStringLiteral(". Please enter a shorter file name.")
+                             : QStringLiteral("The output folder cannot be stored: ") +
+                                   folderProblem +
+                                   QStringLiteral(". Please choose another folder."),
+                         QMessageBox::Critical);
+        return;
+    }
     OutputFileSettings chosen;
     chosen.folder = folderEdit_->text().trimmed();
     chosen.prefix = prefix;

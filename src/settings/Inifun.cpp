@@ -75,18 +75,48 @@ std::optional<QByteArray> readFile(const QString &file) {
     return f.readAll();
 }
 
-// Lines with their line ends, so that a rewrite keeps every byte it does not change.
+// Some editors start a UTF-8 file with a byte-order mark; it is no part of the first line.
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+QByteArray withoutByteOrderMark(const QByteArray &data) {
+    return data.startsWith(kByteOrderMark) ? data.mid(3) : data;
+}
+
+// Lines with their line ends (CR LF, LF or a lone CR), so that a rewrite keeps every byte it
+// does not change.
 QList<QByteArray> splitKeepingEnds(const QByteArray &data) {
     QList<QByteArray> lines;
     qsizetype start = 0;
-    while (start < data.size()) {
-        qsizetype nl = data.indexOf('\n', start);
-        if (nl < 0)
-            nl = data.size() - 1;
-        lines.append(data.mid(start, nl - start + 1));
-        start = nl + 1;
+    const qsizetype n = data.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = data[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        if (c == '\r' && i + 1 < n && data[i + 1] == '\n')
+            ++i;
+        lines.append(data.mid(start, i - start + 1));
+        start = i + 1;
     }
+    if (start < n)
+        lines.append(data.mid(start));
     return lines;
+}
+
+// The line end the file already uses, for the lines a write adds.
+QByteArray lineEndOf(const QList<QByteArray> &lines) {
+    for (const QByteArray &line : lines) {
+        if (line.endsWith("\r\n"))
+            return "\r\n";
+        if (line.endsWith('\n'))
+            return "\n";
+        if (line.endsWith('\r'))
+            return "\r";
+    }
+    return "\r\n";
+}
+
+bool hasLineBreak(const QByteArray &s) {
+    return s.contains('\r') || s.contains('\n');
 }
 
 QByteArray withoutEnd(const QByteArray &line) {
@@ -104,7 +134,7 @@ QString ReadIni(const QString &file, const QString &section, const QString &key)
         return {};
     bool inSection = false;
     bool sectionSeen = false;
-    for (const QByteArray &raw : splitKeepingEnds(*data)) {
+    for (const QByteArray &raw : splitKeepingEnds(withoutByteOrderMark(*data))) {
         const Line line = parseLine(withoutEnd(raw));
         if (line.kind == Line::Section) {
             // Only the first section of a name counts, as with the system reader.
@@ -134,6 +164,10 @@ bool WriteIni(const QString &file, const QString &section, const QString &key,
         cut.truncate(nul);
     const QByteArray newValue = cut.toUtf8();
     const QByteArray keyName = key.trimmed().toUtf8();
+    // A line break would end the line early: the value would be cut and the rest read as
+    // a line of its own, perhaps as another key.
+    if (hasLineBreak(newValue) || hasLineBreak(keyName) || hasLineBreak(section.toUtf8()))
+        return false;
 
     QByteArray data;
     if (QFileInfo::exists(file)) {
@@ -147,7 +181,9 @@ bool WriteIni(const QString &file, const QString &section, const QString &key,
             return false; // never replace a file we could not read
         data = *existing;
     }
-    QList<QByteArray> lines = splitKeepingEnds(data);
+    const QByteArray byteOrderMark = data.startsWith(kByteOrderMark) ? data.left(3) : QByteArray();
+    QList<QByteArray> lines = splitKeepingEnds(data.mid(byteOrderMark.size()));
+    const QByteArray lineEnd = lineEndOf(lines);
 
     qsizetype sectionLine = -1;
     qsizetype lastKeyLine = -1;
@@ -170,32 +206,44 @@ bool WriteIni(const QString &file, const QString &section, const QString &key,
         }
     }
 
-    auto ensureEnd = [&lines](qsizetype i) {
-        if (i >= 0 && i < lines.size() && !lines[i].endsWith('\n'))
-            lines[i].append("\r\n");
+    auto ensureEnd = [&lines, &lineEnd](qsizetype i) {
+        if (i >= 0 && i < lines.size() && !lines[i].endsWith('\n') && !lines[i].endsWith('\r'))
+            lines[i].append(lineEnd);
     };
     if (keyLine >= 0) {
         const QByteArray old = lines[keyLine];
-        QByteArray end = old.endsWith("\r\n") ? QByteArray("\r\n")
-                         : old.endsWith('\n') ? QByteArray("\n")
-                                              : QByteArray();
+        const QByteArray end = old.mid(withoutEnd(old).size());
         const Line parsed = parseLine(withoutEnd(old));
         lines[keyLine] = parsed.name + '=' + newValue + end;
     } else if (sectionLine >= 0) {
         ensureEnd(lastKeyLine);
-        lines.insert(lastKeyLine + 1, keyName + '=' + newValue + "\r\n");
+        lines.insert(lastKeyLine + 1, keyName + '=' + newValue + lineEnd);
     } else {
         ensureEnd(lines.size() - 1);
-        lines.append('[' + section.trimmed().toUtf8() + "]\r\n");
-        lines.append(keyName + '=' + newValue + "\r\n");
+        lines.append('[' + section.trimmed().toUtf8() + ']' + lineEnd);
+        lines.append(keyName + '=' + newValue + lineEnd);
     }
 
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return false;
+    out.write(byteOrderMark);
     for (const QByteArray &line : std::as_const(lines))
         out.write(line);
     return out.commit();
+}
+
+QString unstorableReason(const QString &value) {
+    const QString text = value.trimmed();
+    if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')))
+        return QStringLiteral("it holds a line break");
+    if (text.contains(QChar(0)))
+        return QStringLiteral("it holds a NUL character");
+    if (text.size() > kReadBufferChars - 1)
+        return QStringLiteral("it has %1 characters, and at most %2 can be stored")
+            .arg(text.size())
+            .arg(kReadBufferChars - 1);
+    return {};
 }
 
 QString settingsFile() {

@@ -154,9 +154,7 @@ void frmWAV::applyDsp() {
 }
 
 void frmWAV::chooseFromMenu() {
-    audioFile_.SetDialogParent(this);
     const bool chosen = audioFile_.ChooseWavFormat();
-    audioFile_.SetDialogParent(nullptr); // this window goes away; the component outlives it
     if (chosen)
         values_.wavFormatChosen = true;
     showDescription();

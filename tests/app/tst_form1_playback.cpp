@@ -165,6 +165,42 @@ private slots:
         QVERIFY(pb->isStopped());
     }
 
+    // A click on the slider's track (not on its handle) seeks to that point, pressed and
+    // released like a short drag of the handle.
+    void clickOnTrackSeeks_data() {
+        QTest::addColumn<double>("fraction");
+        QTest::newRow("three quarters") << 0.75;
+        QTest::newRow("middle") << 0.5;
+    }
+    void clickOnTrackSeeks() {
+        REQUIRE_PULSE();
+        QFETCH(double, fraction);
+        Environment env;
+        Form1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QString path = makeTone(env, QStringLiteral("seek.wav"), 8.0, 440.0);
+        form.recordedFiles().append(item(QStringLiteral("1"), path));
+        form.recordedFiles().select(0);
+        auto *slider = child<QSlider>(&form, "slPosition");
+        PlaybackController *pb = form.playback();
+        form.playSelected();
+        QVERIFY(pb->isPlaying());
+        QCOMPARE(slider->value(), 0);
+
+        const QPoint at(static_cast<int>(slider->width() * fraction), slider->height() / 2);
+        QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, at);
+        QVERIFY(!pb->isDragging());
+        // Where the click landed, give or take the handle's own width.
+        const double reached =
+            static_cast<double>(pb->offset()) / static_cast<double>(pb->length());
+        QVERIFY2(std::abs(reached - fraction) < 0.05, qPrintable(QString::number(reached)));
+        QTRY_VERIFY_WITH_TIMEOUT(elapsedMs(child<QLabel>(&form, "Label1")->text()) >=
+                                     static_cast<qint64>(8000 * (fraction - 0.05)),
+                                 5000);
+        form.stopRecordingOrPlayback();
+    }
+
     void missingFileDoesNothing() {
         REQUIRE_PULSE();
         Environment env;

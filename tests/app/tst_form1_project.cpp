@@ -8,6 +8,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 using namespace pelvanto;
 using namespace form1test;
 
@@ -84,9 +87,76 @@ private slots:
         QString project = env.path(QStringLiteral("empty.rpf"));
         QVERIFY(testsupport::writeFile(project, "old content\r\n"));
         UserDialogs::setSaveResponder([&](const QString &, const QString &) { return project; });
+        env.answer = QMessageBox::Yes; // replace the old project
         form.menus().saveProject->trigger();
         QVERIFY(QFile::exists(project));
         QCOMPARE(testsupport::readFile(project), QByteArray());
+    }
+
+    // A save that would replace an existing file asks first; No goes back to the file
+    // dialog and leaves the file as it was. A new name is not asked about.
+    void saveAsksBeforeReplacing() {
+        Environment env;
+        Form1 form;
+        form.recordedFiles().append(item(1, QStringLiteral("/x/a.OGG")));
+        const QString take = env.path(QStringLiteral("take.WAV"));
+        const QString fresh = env.path(QStringLiteral("fresh.rpf"));
+        QVERIFY(testsupport::writeFile(take, "RIFF a recording"));
+        QStringList answers{take, fresh};
+        int dialogs = 0;
+        UserDialogs::setSaveResponder([&](const QString &, const QString &) {
+            ++dialogs;
+            return answers.isEmpty() ? QString() : answers.takeFirst();
+        });
+        env.answer = QMessageBox::No;
+        form.menus().saveProject->trigger();
+        QCOMPARE(dialogs, 2);
+        QCOMPARE(env.messages.size(), 1);
+        QCOMPARE(env.messages[0].text, take + " already exists.\nDo you want to replace it?");
+        QCOMPARE(env.messages[0].icon, QMessageBox::Warning);
+        QCOMPARE(testsupport::readFile(take), QByteArray("RIFF a recording"));
+        QCOMPARE(testsupport::readFile(fresh),
+                 QByteArray("1\t/x/a.OGG\t1,23MB\t0:42.480\t12/3/06 2:07 PM\r\n"));
+
+        answers = QStringList{take};
+        env.answer = QMessageBox::Yes;
+        form.menus().saveProject->trigger();
+        QCOMPARE(env.messages.size(), 2);
+        QCOMPARE(testsupport::readFile(take), testsupport::readFile(fresh));
+    }
+
+    // A device or a pipe is never replaced by a project file.
+    void saveRefusesNonRegularTargets_data() {
+        QTest::addColumn<bool>("device");
+        QTest::newRow("pipe") << false;
+        QTest::newRow("character device") << true;
+    }
+    void saveRefusesNonRegularTargets() {
+        QFETCH(bool, device);
+        Environment env;
+        Form1 form;
+        form.recordedFiles().append(item(1, QStringLiteral("/x/a.OGG")));
+        const QString target = env.path(QStringLiteral("special"));
+        const QByteArray native = QFile::encodeName(target);
+        if (!device)
+            QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+        else if (::mknod(native.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("making a device node needs root");
+        struct stat before {};
+        QCOMPARE(::lstat(native.constData(), &before), 0);
+        QStringList answers{target};
+        UserDialogs::setSaveResponder([&](const QString &, const QString &) {
+            return answers.isEmpty() ? QString() : answers.takeFirst();
+        });
+        env.answer = QMessageBox::Yes;
+        form.menus().saveProject->trigger();
+        QCOMPARE(env.messages.size(), 1);
+        QVERIFY2(env.messages[0].text.contains(QLatin1String("not a regular file")),
+                 qPrintable(env.messages[0].text));
+        struct stat after {};
+        QCOMPARE(::lstat(native.constData(), &after), 0);
+        QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+        QCOMPARE(after.st_rdev, before.st_rdev);
     }
 
     void badLinesLoadWhatTheyCan() {
@@ -122,13 +192,13 @@ private slots:
     }
 
     void exitOffersToSaveAndStoresFormat() {
+        REQUIRE_PULSE();
         Environment env;
         QString project = env.path(QStringLiteral("at-exit.rpf"));
         {
             Form1 form;
             auto *encoders = child<QComboBox>(&form, "cboEncoders");
-            if (encoders->count() == 0)
-                QSKIP("no recording device: the format list stays empty");
+            QVERIFY2(encoders->count() > 0, "no recording device: the format list stays empty");
             encoders->setCurrentIndex(5);
             form.recordedFiles().append(item(1, QStringLiteral("/x/a.OGG")));
             UserDialogs::setSaveResponder(

@@ -2,6 +2,7 @@
 // list rows and what independent decoders find in the files.
 #include "Form1TestUtil.h"
 #include "RecordingText.h"
+#include "platform/LocaleDateTime.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -70,7 +71,9 @@ private slots:
         QVERIFY(r[2].endsWith(QLatin1String("MB")));
         const qint64 labelMs = elapsedMs(r[3]);
         QVERIFY2(labelMs >= 2000 && labelMs < 3000, qPrintable(r[3]));
-        const QDateTime recorded = QLocale().toDateTime(r[4], QLocale::ShortFormat);
+        const QDateTime recorded =
+            QLocale().toDateTime(r[4], QLocale().dateFormat(QLocale::ShortFormat) +
+                                           QLatin1Char(' ') + timeFormatWithSeconds());
         QVERIFY2(recorded.isValid() && recorded >= before.addSecs(-60), qPrintable(r[4]));
         QCOMPARE(child<QLabel>(&form, "Panel1")->text(), path);
         QCOMPARE(child<QLabel>(&form, "Panel2")->text(), QStringLiteral("Done"));
@@ -134,11 +137,11 @@ private slots:
         QCOMPARE(row(form, 3)[1], env.path(QStringLiteral("rec/rec.WAV")));
         QVERIFY(QFileInfo(existing.fileName()).size() > 1000);
 
-        // The extension keeps the list's letter case; an empty prefix leaves it alone.
+        // The extension keeps the list's letter case; an empty prefix names the file "Recorded".
         env.set("set", "filename", QString());
         encoders->setCurrentIndex(4);
         QVERIFY(recordMs(form, shortRun));
-        QCOMPARE(row(form, 4)[1], env.path(QStringLiteral("rec/.G726")));
+        QCOMPARE(row(form, 4)[1], env.path(QStringLiteral("rec/Recorded.G726")));
 
         // No folder stored: the program folder.
         env.set("set", "outputfolder", QStringLiteral("0"));
@@ -184,7 +187,9 @@ private slots:
         QVERIFY(!form.isRecording());
         QCOMPARE(form.recordedFiles().model().count(), 0);
         QVERIFY(child<QPushButton>(&form, "cmdrecord")->isEnabled());
-        QVERIFY(env.messages.isEmpty());
+        // The user is told why.
+        QCOMPARE(env.messages.size(), 1);
+        QVERIFY(env.messages[0].text.contains(QLatin1String("does not exist")));
     }
 
     void stopButtonClearsDisplays() {

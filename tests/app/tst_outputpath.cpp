@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -76,7 +77,7 @@ private slots:
                  program.path() + QStringLiteral("/050612070809.WAV"));
         writeSet("datetime", QStringLiteral("2")); // a number other than 1 is off
         QCOMPARE(builder.plan(settings(), QStringLiteral("WAV"), 3).path,
-                 program.path() + QStringLiteral("/.WAV"));
+                 program.path() + QStringLiteral("/Recorded.WAV"));
     }
 
     void plainNameAndNumbering() {
@@ -148,15 +149,40 @@ private slots:
                  out(QStringLiteral("rec120306140709_3.OGG")));
     }
 
-    void extensionCaseAndEmptyPrefix() {
+    // Without a prefix and without the date and time a recording would be named
+    // by its extension alone, a hidden file: it is named "Recorded" instead.
+    void emptyPrefixNamesRecorded_data() {
+        QTest::addColumn<bool>("dateTime");
+        QTest::addColumn<bool>("overwrite");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("numbered") << false << false << "Recorded.WAV"
+                                  << "Recorded_3.WAV";
+        QTest::newRow("overwrite") << false << true << "Recorded.WAV"
+                                   << "Recorded.WAV";
+        QTest::newRow("date and time") << true << false << "120306140709.WAV"
+                                       << "120306140709_2.WAV";
+    }
+    void emptyPrefixNamesRecorded() {
+        QFETCH(bool, dateTime);
+        QFETCH(bool, overwrite);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        OutputFileSettings s;
+        s.folder = dir.path();
+        s.dateTime = dateTime;
+        s.overwrite = overwrite;
+        const QDateTime t = at(2006, 12, 3, 14, 7, 9);
+        QCOMPARE(OutputPathBuilder::buildPath(s, QStringLiteral("WAV"), 0, t), out(first));
+        touch(out(first));
+        auto cleanup = qScopeGuard([&] { QFile::remove(out(first)); });
+        QCOMPARE(OutputPathBuilder::buildPath(s, QStringLiteral("WAV"), 2, t), out(second));
+    }
+
+    void extensionCase() {
         OutputFileSettings s;
         s.folder = dir.path();
         s.dateTime = false;
-        QCOMPARE(OutputPathBuilder::buildPath(s, QStringLiteral("WAV"), 0, QDateTime()),
-                 out(QStringLiteral(".WAV")));
-        touch(out(QStringLiteral(".WAV")));
-        QCOMPARE(OutputPathBuilder::buildPath(s, QStringLiteral("WAV"), 2, QDateTime()),
-                 out(QStringLiteral("_3.WAV")));
         s.prefix = QStringLiteral("take");
         QCOMPARE(OutputPathBuilder::buildPath(s, QStringLiteral("Raw"), 0, QDateTime()),
                  out(QStringLiteral("take.Raw")));

@@ -1,7 +1,10 @@
 #include "RecordedFiles.h"
 #include "RecordingText.h"
+#include "platform/LocaleDateTime.h"
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -73,6 +76,30 @@ private slots:
         QCOMPARE(pelvanto::sizeText(bytes, QLocale(QLocale::German, QLocale::Germany)), german);
     }
 
+    // "Record Time" is the user's date and time to the second: two recordings made within
+    // one minute never look alike. The time zone is left out.
+    void recordTimeHasSeconds_data() {
+        QTest::addColumn<QString>("locale");
+        for (const char *name :
+             {"en_US", "en_GB", "de_DE", "fi_FI", "ja_JP", "ko_KR", "fa_IR", "C"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void recordTimeHasSeconds() {
+        QFETCH(QString, locale);
+        const QLocale l(locale);
+        const QDateTime first(QDate(2006, 12, 3), QTime(14, 7, 9));
+        const QDateTime second = first.addSecs(40);
+        const QString text = pelvanto::recordTimeText(first, l);
+        QVERIFY2(text != pelvanto::recordTimeText(second, l), qPrintable(text));
+        QVERIFY2(text.contains(l.toString(first.date(), QLocale::ShortFormat)), qPrintable(text));
+        const QString zone = first.timeZoneAbbreviation();
+        QVERIFY2(zone.isEmpty() || !text.contains(zone), qPrintable(text));
+        // The text reads back as the same time of day.
+        const QString format = l.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') +
+                               pelvanto::timeFormatWithSeconds(l);
+        QCOMPARE(l.toDateTime(text, format).time(), first.time());
+    }
+
     void finishedRecordingRow() {
         RecordedFiles list;
         list.append(row(QStringLiteral("1"), path(QStringLiteral("a.WAV"))));
@@ -85,7 +112,7 @@ private slots:
         QCOMPARE(item.path, path(QStringLiteral("rec.MP3")));
         QCOMPARE(item.size, QStringLiteral("1.23MB"));
         QCOMPARE(item.duration, QStringLiteral("0:42.480"));
-        QCOMPARE(item.recordTime, locale.toString(start, QLocale::ShortFormat));
+        QCOMPARE(item.recordTime, pelvanto::recordTimeText(start, locale));
         // A file that vanished before it was measured lists as 0MB.
         QCOMPARE(list.finishedRecording(path(QStringLiteral("none")), {}, start, locale).size,
                  QStringLiteral("0MB"));
@@ -150,7 +177,7 @@ private slots:
         const auto missing = list.renameCheck(1);
         QVERIFY(missing);
         QCOMPARE(missing->text, path(QStringLiteral("missing.WAV")) + " is not exist!");
-        QCOMPARE(missing->icon, QMessageBox::Critical);
+        QCOMPARE(missing->icon, pelvanto::MessageIcon::Critical);
         QVERIFY(!list.renameCheck(0));
         QCOMPARE(RecordedFiles::renamePrompt(old),
                  "Old audio file name is: " + old + "\n\nPlease enter new Audio file name:");
@@ -167,7 +194,7 @@ private slots:
         QVERIFY(r.renamed);
         QVERIFY(r.message);
         QCOMPARE(r.message->text, QStringLiteral("Rename audio file is  succeeded!"));
-        QCOMPARE(r.message->icon, QMessageBox::Information);
+        QCOMPARE(r.message->icon, pelvanto::MessageIcon::Information);
         QCOMPARE(list.items()[0].path, renamed);
         QVERIFY(QFile::exists(renamed));
         QVERIFY(!QFile::exists(old));
@@ -187,6 +214,38 @@ private slots:
         QVERIFY(!r.renamed);
         QVERIFY(!r.message);
         QCOMPARE(list.items()[0].path, renamed);
+    }
+
+    // A name without a folder, or a relative one, stays in the recording's own folder,
+    // wherever the program was started from.
+    void renameToRelativeNameStaysInItsFolder_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("bare name") << "take two.WAV"
+                                   << "take two.WAV";
+        QTest::newRow("bare name with blanks") << "  take two.WAV  "
+                                               << "take two.WAV";
+        QTest::newRow("relative folder") << "sub/take.WAV"
+                                         << "sub/take.WAV";
+    }
+    void renameToRelativeNameStaysInItsFolder() {
+        QFETCH(QString, answer);
+        QFETCH(QString, result);
+        QTemporaryDir elsewhere;
+        const QString startedFrom = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(elsewhere.path()));
+        auto back = qScopeGuard([&] { QDir::setCurrent(startedFrom); });
+        QDir(dir.path()).mkpath(QStringLiteral("sub"));
+        const QString old = path(QStringLiteral("old.WAV"));
+        writeBytes(old, 100);
+        RecordedFiles list;
+        list.append(row(QStringLiteral("1"), old));
+        const auto r = list.rename(0, answer);
+        QVERIFY(r.renamed);
+        QCOMPARE(list.items()[0].path, path(result));
+        QCOMPARE(QFileInfo(path(result)).size(), qint64(100));
+        QVERIFY(QDir(elsewhere.path()).isEmpty());
+        QFile::remove(path(result));
     }
 
     void deleteRemovesFileAndRow() {

@@ -89,14 +89,51 @@ private slots:
         QCOMPARE(items[3], (RecordedItem{"5", "/e.WAV", "5MB", "0:05.000", "friday"}));
     }
 
+    // A line of fewer than five fields is the project's last: its row keeps the fields it has
+    // and nothing after it is read. A line of five (the last one empty) or more goes on.
+    void shortLineEndsTheProject_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QStringList>("row");
+        QTest::addColumn<bool>("goesOn");
+        QTest::newRow("one field") << QByteArray("2") << QStringList{"2", "", "", "", ""} << false;
+        QTest::newRow("two fields")
+            << QByteArray("2\t/b.WAV") << QStringList{"2", "/b.WAV", "", "", ""} << false;
+        QTest::newRow("three fields")
+            << QByteArray("2\t/b.WAV\t2MB") << QStringList{"2", "/b.WAV", "2MB", "", ""} << false;
+        QTest::newRow("four fields") << QByteArray("2\t/b.WAV\t2MB\t0:02.000")
+                                     << QStringList{"2", "/b.WAV", "2MB", "0:02.000", ""} << false;
+        QTest::newRow("five, the last empty")
+            << QByteArray("2\t/b.WAV\t2MB\t0:02.000\t")
+            << QStringList{"2", "/b.WAV", "2MB", "0:02.000", ""} << true;
+        QTest::newRow("five fields")
+            << QByteArray("2\t/b.WAV\t2MB\t0:02.000\tmonday")
+            << QStringList{"2", "/b.WAV", "2MB", "0:02.000", "monday"} << true;
+        QTest::newRow("six fields")
+            << QByteArray("2\t/b.WAV\t2MB\t0:02.000\tmonday\tx")
+            << QStringList{"2", "/b.WAV", "2MB", "0:02.000", "monday"} << true;
+    }
     void shortLineEndsTheProject() {
-        static const char raw[] = "1\t/a.WAV\t1MB\t0:01.000\tmonday\r\n"
-                                  "2\t/b.WAV\r\n" // too few fields
-                                  "3\t/c.WAV\t2MB\t0:02.000\ttuesday\r\n";
-        const auto items = project::parse(QByteArray(raw));
-        QCOMPARE(items.size(), 2);
-        QCOMPARE(items[1], (RecordedItem{"2", "/b.WAV", "", "", ""}));
+        QFETCH(QByteArray, line);
+        QFETCH(QStringList, row);
+        QFETCH(bool, goesOn);
+        const QByteArray text = "1\t/a.WAV\t1MB\t0:01.000\tsunday\r\n" + line +
+                                "\r\n3\t/c.WAV\t3MB\t0:03.000\ttuesday\r\n";
+        const RecordedItem expected{row[0], row[1], row[2], row[3], row[4]};
+        const auto items = project::parse(text);
+        QCOMPARE(items.size(), goesOn ? 3 : 2);
+        QCOMPARE(items[0], (RecordedItem{"1", "/a.WAV", "1MB", "0:01.000", "sunday"}));
+        QCOMPARE(items[1], expected);
 
+        // The same from a file opened into a list that has rows already.
+        const QString p = path(QStringLiteral("short.rpf"));
+        QVERIFY(testsupport::writeFile(p, text));
+        pelvanto::RecordedFiles list;
+        list.append({"1", "/kept.WAV", "1MB", "0:01.000", "t"});
+        QCOMPARE(project::appendProjects(list, {p}), goesOn ? 3 : 2);
+        QCOMPARE(list.items().last(), goesOn ? items[2] : expected);
+    }
+
+    void blankLineEndsTheProject() {
         const auto blank =
             project::parse("1\t/a\t1MB\t0:01.000\tx\r\n\r\n2\t/b\t1MB\t0:01.000\ty\r\n");
         QCOMPARE(blank.size(), 1);

@@ -212,24 +212,16 @@ private slots:
         QTest::addColumn<QString>("create"); // file made in the folder, empty for none
         QTest::addColumn<QString>("typed");  // relative to the folder
         QTest::addColumn<QString>("base");   // empty: "Invalid input file name"
-        QTest::newRow("first dot ends the base") << "song.live.mp3"
-                                                 << "song.live.mp3"
-                                                 << "song";
-        QTest::newRow("dots in the folder name") << "a.b/c.wav"
-                                                 << "a.b/c.wav"
-                                                 << "a.b/c";
-        QTest::newRow("no dot") << "song"
-                                << "song"
-                                << "";
-        QTest::newRow("missing") << ""
-                                 << "nothing.mp3"
-                                 << "";
-        QTest::newRow("a folder") << "folder.mp3/x.wav"
-                                  << "folder.mp3"
-                                  << "";
-        QTest::newRow("empty text") << ""
-                                    << ""
-                                    << "";
+        const auto row = [](const char *tag, const char *create, const char *typed,
+                            const char *base) {
+            QTest::newRow(tag) << QString(create) << QString(typed) << QString(base);
+        };
+        row("first dot ends the base", "song.live.mp3", "song.live.mp3", "song");
+        row("dots in the folder name", "a.b/c.wav", "a.b/c.wav", "a.b/c");
+        row("no dot", "song", "song", "");
+        row("missing", "", "nothing.mp3", "");
+        row("a folder", "folder.mp3/x.wav", "folder.mp3", "");
+        row("empty text", "", "", "");
     }
     void namesOutputsBesideTheInput() {
         QFETCH(QString, create);
@@ -388,10 +380,8 @@ private slots:
         QFETCH(QStringList, leftOver);
         const QString folder = subfolder(QTest::currentDataTag());
         QString input = folder + "/in.wav";
-        QString ext = "wav";
         if (kind == "text") {
             input = folder + "/in.mp3";
-            ext = "mp3";
             QVERIFY(testsupport::writeFile(input, "These are notes, not sound.\n"));
         } else if (kind == "unreadable") {
             QVERIFY(makeTone(input, 44100, 2, {}, 1.0));
@@ -399,7 +389,6 @@ private slots:
         } else if (kind == "cut wav" || kind == "cut mp3" || kind == "header") {
             if (kind == "cut mp3") {
                 input = folder + "/in.mp3";
-                ext = "mp3";
             }
             QVERIFY(makeTone(input, 44100, 2,
                              kind == "cut mp3" ? QStringList{"-c:a", "libmp3lame"} : QStringList{},

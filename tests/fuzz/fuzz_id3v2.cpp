@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes as the start of an MP3 file to the ID3v2 component:
 // reading must not crash, a save must read back what it wrote and keep the
 // bytes behind the tag, and a failed save or remove must leave the file alone.
+#include "Id3HeaderInput.h"
 #include "id3v2/ID3v2TagComponent.h"
 
 #include <QFile>
@@ -38,19 +39,7 @@ qint64 tagEnd(const QByteArray &file) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("fuzz.mp3"));
-    QByteArray input(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    // Inputs starting with an even byte get a consistent header of version 2
-    // to 4, so that the mutations reach the frames.
-    if (size >= 2 && (data[0] & 1) == 0) {
-        const quint32 body = static_cast<quint32>(size - 2) & 0x0FFFFFFF;
-        QByteArray header("ID3");
-        header += char(2 + data[1] % 3);
-        header += char(0);
-        header += char(data[1] & 0xF0);
-        for (int shift : {21, 14, 7, 0})
-            header += char((body >> shift) & 0x7F);
-        input = header + input.mid(2);
-    }
+    const QByteArray input = id3HeaderInput(data, size);
     writeAll(path, input);
 
     pelvanto::ID3v2TagComponent tag;

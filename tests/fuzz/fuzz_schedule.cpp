@@ -16,6 +16,8 @@ struct CountingRecorder : pelvanto::RecordingControl {
     void StartRecord() override { ++starts; }
     void StopRecord() override { ++stops; }
     bool isRecording() const override { return starts > stops; }
+    QString startFailure() const override { return {}; }
+    quint64 recordingNumber() const override { return static_cast<quint64>(starts); }
 };
 } // namespace
 

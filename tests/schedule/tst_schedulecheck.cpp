@@ -158,34 +158,81 @@ private slots:
         QCOMPARE(rec.calls, (QStringList{"start", "stop"}));
     }
 
-    void handStoppedRecordingStillGetsItsStop() {
+    // The schedule stops only the recording it started: a recording the user
+    // stopped, or stopped and started again by hand, is not the schedule's.
+    void onlyItsOwnRecordingIsStopped_data() {
+        QTest::addColumn<bool>("restartByHand");
+        QTest::newRow("stopped by hand") << false;
+        QTest::newRow("stopped and restarted by hand") << true;
+    }
+    void onlyItsOwnRecordingIsStopped() {
+        QFETCH(bool, restartByHand);
         FakeRecording rec;
         ManualClock clock{at(9, 0, 0)};
         ScheduleCheck check(rec, clock.fn());
-        QList<ScheduleItem> rows{row(at(9, 0, 1), at(9, 0, 9)), row(at(9, 0, 5), at(9, 0, 20))};
+        QList<ScheduleItem> rows{row(at(9, 0, 1), at(9, 0, 9)), row(at(9, 0, 15), at(9, 0, 20))};
         run(check, clock, rows, at(9, 0, 1), at(9, 0, 2));
-        rec.recording = false; // the user pressed Stop
-        run(check, clock, rows, at(9, 0, 3), at(9, 0, 30));
-        // The flag stays up until the stop time: the second row is skipped.
-        QCOMPARE(rec.calls, (QStringList{"start", "stop"}));
-        QCOMPARE(rows[1].status, QStringLiteral("Waiting"));
+        rec.stopByHand();
+        if (restartByHand)
+            rec.startByHand();
+        run(check, clock, rows, at(9, 0, 3), at(9, 0, 12));
+        // The first row's stop time passes without a call: nothing of the schedule runs.
+        QCOMPARE(rec.calls, QStringList{"start"});
+        QCOMPARE(rec.recording, restartByHand);
+        QVERIFY(!check.running());
+        run(check, clock, rows, at(9, 0, 13), at(9, 0, 30));
+        QCOMPARE(rec.calls, (QStringList{"start", "start", "stop"}));
+        QCOMPARE(rows[1].status, QStringLiteral("Done"));
     }
 
-    void junkTimesNeverMatch() {
+    // Rows without a readable start or stop time never start and block nothing.
+    void unreadableTimesAreSkipped() {
         FakeRecording rec;
         ManualClock clock{at(9, 0, 0)};
         ScheduleCheck check(rec, clock.fn());
         QList<ScheduleItem> rows{
             {"garbage", "2026-12-08 09:00:10", "", "Waiting", ""},
             {"2026-12-08 09:00:03", "not a time", "", "Waiting", ""},
+            {"2026-12-08 09:00:03", "", "", "Waiting", ""},
             {"2026-12-08 09:00:04", "2026-12-08 09:00:06", "", "Waiting", ""},
         };
         run(check, clock, rows, at(9, 0, 1), at(9, 0, 30));
-        // The row without a usable stop runs on; the schedule starts nothing else.
-        QCOMPARE(rec.calls, QStringList{"start"});
+        QCOMPARE(rec.calls, (QStringList{"start", "stop"}));
+        QCOMPARE(rows[1].status, QStringLiteral("Waiting"));
+        QCOMPARE(rows[2].status, QStringLiteral("Waiting"));
+        QCOMPARE(rows[3].status, QStringLiteral("Done"));
+        QVERIFY(!check.running());
+    }
+
+    // A row whose recording could not begin says why, and the schedule goes on.
+    void failedStartIsMarkedAndLaterRowsRun_data() {
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("folder missing") << "folder missing"
+                                        << "Failed: folder missing";
+        QTest::newRow("no reason known") << ""
+                                         << "Failed";
+    }
+    void failedStartIsMarkedAndLaterRowsRun() {
+        QFETCH(QString, reason);
+        QFETCH(QString, status);
+        FakeRecording rec;
+        ManualClock clock{at(9, 0, 0)};
+        ScheduleCheck check(rec, clock.fn());
+        QList<int> reported;
+        check.rowStarted = [&](int i) { reported << i; };
+        QList<ScheduleItem> rows{row(at(9, 0, 2), at(9, 0, 20)), row(at(9, 0, 5), at(9, 0, 8))};
+        rec.refuse = true;
+        rec.failure = reason;
+        run(check, clock, rows, at(9, 0, 1), at(9, 0, 3));
+        QCOMPARE(rows[0].status, status);
+        QVERIFY(!check.running());
+        QCOMPARE(reported, (QList<int>{0, 0}));
+        rec.refuse = false;
+        run(check, clock, rows, at(9, 0, 4), at(9, 0, 30));
+        // The failed row's stop time stops nothing; the next row runs in full.
+        QCOMPARE(rec.calls, (QStringList{"start", "start", "stop"}));
         QCOMPARE(rows[1].status, QStringLiteral("Done"));
-        QVERIFY(check.running());
-        QVERIFY(!check.pendingStop().isValid());
     }
 
     void statusIsNotConsulted() {

@@ -3,8 +3,12 @@
 
 #include <QFile>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+
+#include <atomic>
 
 using pelvanto::ScheduleItem;
 namespace sf = pelvanto::schedulefile;
@@ -37,6 +41,68 @@ private slots:
         QVERIFY(sf::save(p, {}));
         QCOMPARE(testsupport::readFile(p), QByteArray());
         QVERIFY(sf::load(p)->isEmpty());
+    }
+
+    // Another reader of schedule.dat (a second window, a backup) finds the old schedule or the
+    // new one, never a file the save has emptied or half written.
+    void readersNeverMeetATornSchedule() {
+        auto schedule = [](int rows, const char *comment) {
+            QList<ScheduleItem> items;
+            for (int i = 0; i < rows; ++i)
+                items.append({"2026-12-08 14:00:00", "2026-12-08 15:30:00", "", "Waiting",
+                              QStringLiteral("%1 %2").arg(QLatin1String(comment)).arg(i)});
+            return items;
+        };
+        const QList<ScheduleItem> longer = schedule(4000, "long");
+        const QList<ScheduleItem> shorter = schedule(500, "short");
+        const QByteArray longText = sf::serialize(longer);
+        const QByteArray shortText = sf::serialize(shorter);
+        const QString p = path(QStringLiteral("busy.dat"));
+        QVERIFY(sf::save(p, shorter));
+
+        // A reader that opened the file before a save goes on reading what it opened.
+        QFile before(p);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        QVERIFY(before.read(10).size() == 10);
+        QVERIFY(sf::save(p, longer));
+        QCOMPARE(before.readAll(), shortText.mid(10));
+        QCOMPARE(testsupport::readFile(p), longText);
+
+        // Readers polling while saves alternate meet one whole schedule or the other.
+        std::atomic<bool> saving{true};
+        std::atomic<int> reads{0};
+        std::atomic<int> torn{0};
+        QThread *reader = QThread::create([&] {
+            while (saving) {
+                const QByteArray seen = testsupport::readFile(p);
+                if (seen != longText && seen != shortText)
+                    ++torn;
+                ++reads;
+            }
+        });
+        int saves = 0;
+        int saved = 0;
+        int readsDuring = 0;
+        {
+            reader->start();
+            const auto stop = qScopeGuard([&] {
+                saving = false;
+                reader->wait();
+                delete reader;
+            });
+            while (reads == 0)
+                QThread::yieldCurrentThread();
+            // At least 100 saves, and on a busy machine more until the reader looked often.
+            const int readsBefore = reads;
+            while (saves < 100 || (reads - readsBefore < 50 && saves < 5000)) {
+                saved += sf::save(p, saves % 2 == 0 ? longer : shorter) ? 1 : 0;
+                ++saves;
+            }
+            readsDuring = reads - readsBefore;
+        }
+        QCOMPARE(saved, saves);
+        QVERIFY(readsDuring >= 50);
+        QCOMPARE(torn.load(), 0);
     }
 
     void ensureExistsCreatesOnlyWhenMissing() {

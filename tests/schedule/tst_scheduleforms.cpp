@@ -2,6 +2,7 @@
 #include "Form5.h"
 #include "Form6.h"
 #include "TestSupport.h"
+#include "platform/LocaleDateTime.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
 
@@ -11,11 +12,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimeEdit>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using pelvanto::Form5;
 using pelvanto::Form6;
@@ -93,13 +98,18 @@ private slots:
         Form5 form(rec);
         auto *view = child<QTreeWidget>(form, "ListView1");
         QCOMPARE(view->topLevelItemCount(), 2);
-        QCOMPARE(rowTexts(view, 0), (QStringList{"2026-12-08 10:00:00", "2026-12-08 11:00:00", "x",
-                                                 "Waiting", "news"}));
+        QCOMPARE(rowTexts(view, 0),
+                 (QStringList{pelvanto::localeDateTimeText(at(10, 0, 0)),
+                              pelvanto::localeDateTimeText(at(11, 0, 0)), "x", "Waiting", "news"}));
         QCOMPARE(rowTexts(view, 1), (QStringList{"broken line", "", "", "", ""}));
+        QCOMPARE(form.items()[0].start, QStringLiteral("2026-12-08 10:00:00"));
+        // Once the list changes, every line is written with exactly five fields.
+        form.addItem({"2030-01-01 00:00:00", "2030-01-01 01:00:00", "", "Waiting", ""});
         form.saveAndHide();
         QCOMPARE(testsupport::readFile(schedule()),
                  QByteArray("2026-12-08 10:00:00\t2026-12-08 11:00:00\tx\tWaiting\tnews\r\n"
-                            "broken line\t\t\t\t\r\n"));
+                            "broken line\t\t\t\t\r\n"
+                            "2030-01-01 00:00:00\t2030-01-01 01:00:00\t\tWaiting\t\r\n"));
     }
 
     void removeClearAndSave() {
@@ -122,10 +132,16 @@ private slots:
         // Edits reach the file only through OK or closing.
         QCOMPARE(testsupport::readFile(schedule()),
                  QByteArray("a\t\t\tWaiting\t1\r\nb\t\t\tWaiting\t2\r\nc\t\t\tWaiting\t3\r\n"));
+        // A reader that opened the file before the save still reads the whole old schedule:
+        // the save replaces the file, it does not rewrite it in place.
+        QFile reader(schedule());
+        QVERIFY(reader.open(QIODevice::ReadOnly));
         QVERIFY(form.close());
         QVERIFY(!form.isVisible());
         QCOMPARE(testsupport::readFile(schedule()),
                  QByteArray("a\t\t\tWaiting\t1\r\nc\t\t\tWaiting\t3\r\n"));
+        QCOMPARE(reader.readAll(),
+                 QByteArray("a\t\t\tWaiting\t1\r\nb\t\t\tWaiting\t2\r\nc\t\t\tWaiting\t3\r\n"));
 
         form.show();
         QTest::mouseClick(child<QPushButton>(form, "Command3"), Qt::LeftButton);
@@ -218,6 +234,110 @@ private slots:
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(form.item(),
                  (ScheduleItem{"2027-02-14 23:59:59", "2027-02-15 00:00:00", "", "Waiting", ""}));
+    }
+
+    // The list shows the user's date and time; the file keeps its fixed form.
+    void listShowsLocaleTimes_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("en_US") << "en_US"
+                               << "12/8/26 10:00:05 AM";
+        QTest::newRow("de_DE") << "de_DE"
+                               << "08.12.26 10:00:05";
+    }
+    void listShowsLocaleTimes() {
+        QFETCH(QString, locale);
+        QFETCH(QString, start);
+        const QLocale previous;
+        QLocale::setDefault(QLocale(locale));
+        auto restore = qScopeGuard([&] { QLocale::setDefault(previous); });
+        const QByteArray stored = "2026-12-08 10:00:05\t2026-12-08 11:30:00\t\tWaiting\t\r\n"
+                                  "tomorrow\tlater\t\tWaiting\t\r\n";
+        QVERIFY(testsupport::writeFile(schedule(), stored));
+        FakeRecording rec;
+        Form5 form(rec);
+        auto *view = child<QTreeWidget>(form, "ListView1");
+        QCOMPARE(view->topLevelItem(0)->text(0), start);
+        QCOMPARE(view->topLevelItem(0)->text(1), pelvanto::localeDateTimeText(at(11, 30, 0)));
+        // Text that is no date-time is shown as it is stored.
+        QCOMPARE(view->topLevelItem(1)->text(0), QStringLiteral("tomorrow"));
+        form.clearAll();
+        form.addItem({"2026-12-08 10:00:05", "2026-12-08 11:30:00", "", "Waiting", ""});
+        form.saveAndHide();
+        QCOMPARE(testsupport::readFile(schedule()),
+                 QByteArray("2026-12-08 10:00:05\t2026-12-08 11:30:00\t\tWaiting\t\r\n"));
+    }
+
+    // An unchanged list never rewrites the file: text that is not UTF-8 and
+    // extra fields stay exactly as they are.
+    void unchangedListLeavesTheFileAlone() {
+        const QByteArray stored = "2031-01-01 10:00:00\t2031-01-01 11:00:00\t\tWaiting\tcaf\xe9\r\n"
+                                  "a\tb\tc\td\te\tsixth\n";
+        QVERIFY(testsupport::writeFile(schedule(), stored));
+        FakeRecording rec;
+        {
+            Form5 form(rec);
+            form.saveAndHide();
+            QVERIFY(form.close());
+            QCOMPARE(testsupport::readFile(schedule()), stored);
+        }
+        QCOMPARE(testsupport::readFile(schedule()), stored);
+        QVERIFY(messages.isEmpty());
+    }
+
+    // A file that could not be read whole is never replaced by what was read of it.
+    void unreadableFileIsNeverReplaced() {
+        {
+            QFile big(schedule());
+            QVERIFY(big.open(QIODevice::WriteOnly));
+            QVERIFY(big.write("2031-01-01 10:00:00\t2031-01-01 11:00:00\t\tWaiting\tkeep\r\n") > 0);
+            QVERIFY(big.resize(qint64{65} * 1024 * 1024)); // sparse, past what a schedule may be
+        }
+        const qint64 size = QFileInfo(schedule()).size();
+        FakeRecording rec;
+        {
+            Form5 form(rec);
+            QVERIFY(form.items().isEmpty());
+            form.addItem({"2031-02-01 10:00:00", "2031-02-01 11:00:00", "", "Waiting", ""});
+            form.saveAndHide();
+            QCOMPARE(messages.size(), 1);
+            QVERIFY(messages[0].contains(QLatin1String("could not be read")));
+        }
+        QCOMPARE(QFileInfo(schedule()).size(), size);
+        QVERIFY(testsupport::readFile(schedule()).startsWith("2031-01-01 10:00:00"));
+    }
+
+    // A device or a pipe in place of schedule.dat is never replaced by a regular file.
+    void nonRegularTargetsAreRefused_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("character device") << "device";
+    }
+    void nonRegularTargetsAreRefused() {
+        QFETCH(QString, kind);
+        const QString path = program.filePath(QStringLiteral("special.dat"));
+        QFile::remove(path);
+        const QByteArray native = QFile::encodeName(path);
+        if (kind == QLatin1String("pipe"))
+            QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+        else if (::mknod(native.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("making a device node needs root");
+        auto cleanup = qScopeGuard([&] { QFile::remove(path); });
+        struct stat before {};
+        QCOMPARE(::lstat(native.constData(), &before), 0);
+        FakeRecording rec;
+        {
+            Form5 form(rec, nullptr, {}, path);
+            form.addItem({"2031-02-01 10:00:00", "2031-02-01 11:00:00", "", "Waiting", ""});
+            form.saveAndHide();
+            QCOMPARE(messages.size(), 1);
+            QVERIFY2(messages[0].contains(QLatin1String("not a regular file")),
+                     qPrintable(messages[0]));
+        }
+        struct stat after {};
+        QCOMPARE(::lstat(native.constData(), &after), 0);
+        QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+        QCOMPARE(after.st_rdev, before.st_rdev);
     }
 
     void unloadSavesTheList() {

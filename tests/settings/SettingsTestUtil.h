@@ -4,33 +4,19 @@
 // and a look at recorded files through ffprobe.
 
 #include "Inifun.h"
+#include "ProgramFolderScope.h"
 #include "SettingsKeys.h"
 #include "TestSupport.h"
-#include "platform/ProgramFolder.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 #include <QVector>
 #include <QtTest>
 
 namespace settingstest {
 
-// Points the program at a fresh folder for the life of the object.
-class ProgramFolderScope {
-public:
-    ProgramFolderScope() { pelvanto::setProgramFolderOverride(m_dir.path()); }
-    ~ProgramFolderScope() { pelvanto::setProgramFolderOverride(QString()); }
-    ProgramFolderScope(const ProgramFolderScope &) = delete;
-    ProgramFolderScope &operator=(const ProgramFolderScope &) = delete;
-
-    QString path() const { return m_dir.path(); }
-    QString file(const QString &name) const { return m_dir.filePath(name); }
-
-private:
-    QTemporaryDir m_dir;
-};
+using testsupport::ProgramFolderScope;
 
 inline void put(const char *section, const char *key, const QString &value) {
     pelvanto::Inifun::WriteIni(pelvanto::Inifun::settingsFile(), QString::fromLatin1(section),

@@ -25,6 +25,7 @@
 
 using namespace pelvanto;
 using namespace settingstest;
+using namespace testsupport;
 namespace s = keys::section;
 
 namespace {

@@ -166,6 +166,61 @@ private slots:
         QCOMPARE(readSet("outputfolder"), QString());
     }
 
+    // A folder or name that settings.dat cannot hold whole (too long to read back, or split by
+    // a line break) is refused with a message; nothing is written. The longest storable folder
+    // reads back whole.
+    void unstorableValuesAreRefused_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("says");
+        const QString deep = QStringLiteral("/srv/") + QString(123, QLatin1Char('d'));
+        QTest::newRow("folder of 128") << deep << "take"
+                                       << "128 characters";
+        QTest::newRow("folder of 300")
+            << QStringLiteral("/srv/") + QString(295, QLatin1Char('e')) << "take"
+            << "300 characters";
+        QTest::newRow("folder with LF") << "/srv/a\nfilename=forged"
+                                        << "take"
+                                        << "line break";
+        QTest::newRow("folder with CR") << "/srv/a\rb"
+                                        << "take"
+                                        << "line break";
+        QTest::newRow("name of 128")
+            << "/srv" << QString(128, QLatin1Char('n')) << "128 characters";
+        QTest::newRow("name with LF") << "/srv"
+                                      << "a\nb"
+                                      << "line break";
+    }
+    void unstorableValuesAreRefused() {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QFETCH(QString, says);
+        writeSet("outputfolder", QStringLiteral("/kept"));
+        writeSet("filename", QStringLiteral("kept"));
+        const QByteArray before = testsupport::readFile(settings());
+        Form4 form;
+        form.show();
+        child<QLineEdit>(form, "Text2")->setText(folder);
+        child<QLineEdit>(form, "Text1")->setText(name);
+        QTest::mouseClick(child<QPushButton>(form, "Command1"), Qt::LeftButton);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].text.contains(says), qPrintable(messages[0].text));
+        QCOMPARE(messages[0].icon, QMessageBox::Critical);
+        QVERIFY(form.isVisible());
+        QCOMPARE(testsupport::readFile(settings()), before);
+    }
+
+    void longestStorableFolderReadsBackWhole() {
+        const QString folder = QStringLiteral("/srv/") + QString(122, QLatin1Char('f'));
+        QCOMPARE(folder.size(), 127);
+        Form4 form;
+        child<QLineEdit>(form, "Text2")->setText(folder);
+        form.saveAndClose();
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(readSet("outputfolder"), folder);
+    }
+
     void cancelAndReloadStoreNothing() {
         Form4 form;
         form.show();

@@ -5,6 +5,7 @@
 #include "SettingsTestUtil.h"
 #include "TelephonyWindows.h"
 #include "audiofile/AudioFile.h"
+#include "audiofile/WavFormatDialog.h"
 #include "capture/AudioRecord.h"
 #include "frmMP3.h"
 #include "frmOgg.h"
@@ -249,8 +250,9 @@ private slots:
         FormatValues values;
         QString description;
         {
+            // The chooser the main window installs: Microsoft ADPCM, 11025 Hz mono.
+            file.SetWavFormatChooser(WavFormatDialog::chooserFor(nullptr));
             frmWAV w(file, values, [&](const QString &d) { description = d; });
-            // The component's own chooser: Microsoft ADPCM, 11025 Hz mono.
             QTimer::singleShot(0, [] {
                 auto *chooser = qobject_cast<QDialog *>(QApplication::activeModalWidget());
                 QVERIFY(chooser != nullptr &&

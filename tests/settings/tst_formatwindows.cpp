@@ -1,6 +1,7 @@
 // The format windows: what they show for stored values, their enabling rules, and what OK stores
 // and hands to the audio-file component (Cancel neither).
 #include "FormatValues.h"
+#include "MessageLog.h"
 #include "OptionWidgets.h"
 #include "SettingsKeys.h"
 #include "SettingsTestUtil.h"
@@ -9,7 +10,6 @@
 #include "frmMP3.h"
 #include "frmOgg.h"
 #include "frmWAV.h"
-#include "platform/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -42,20 +42,7 @@ struct Described {
     }
 };
 
-// Answers message boxes and remembers their texts.
-struct Messages {
-    QStringList texts;
-    Messages() {
-        MessageBox::setResponder(
-            [this](const QString &text, QMessageBox::Icon, QMessageBox::StandardButtons) {
-                texts << text;
-                return QMessageBox::Ok;
-            });
-    }
-    ~Messages() { MessageBox::setResponder({}); }
-    Messages(const Messages &) = delete;
-    Messages &operator=(const Messages &) = delete;
-};
+using Messages = testsupport::MessageLog;
 
 } // namespace
 
@@ -484,7 +471,7 @@ private slots:
             child<QRadioButton>(&w, "F8")->click();
             // GSM is mono at a few rates only: 48000 is refused and the window stays.
             child<QPushButton>(&w, "cmdGSM")->click();
-            QCOMPARE(messages.texts, QStringList{QStringLiteral("Format Parametr not valid")});
+            QCOMPARE(messages.texts(), QStringList{QStringLiteral("Format Parametr not valid")});
             QVERIFY(described.texts.isEmpty());
             QCOMPARE(w.result(), int(QDialog::Rejected));
             QCOMPARE(file.CurrentWavFormat().codec, WavCodec::Pcm16);
@@ -581,7 +568,7 @@ private slots:
         chosen = notWav;
         child<QPushButton>(&w, "cmdSample")->click();
         QVERIFY(described.texts.isEmpty());
-        QCOMPARE(messages.texts.size(), 1);
+        QCOMPARE(messages.texts().size(), 1);
         QCOMPARE(file.CurrentWavFormat(), WavFormat{});
         // A real sample: its format, and the window stays open.
         chosen = sample;

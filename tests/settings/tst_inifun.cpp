@@ -115,6 +115,59 @@ private slots:
         QCOMPARE(ReadIni(path(), "other", "unknown"), QStringLiteral("keep me"));
     }
 
+    // Files written by other editors: a byte-order mark, CR-only line ends. Every key reads,
+    // and a write changes its key in place instead of adding a second [set].
+    void foreignLayoutsRead_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF[set]\r\nfilename=Show\r\n"
+                                                       "datetime=1\r\n")
+                                         << QByteArray("\xEF\xBB\xBF[set]\r\nfilename=Talk\r\n"
+                                                       "datetime=1\r\nexistedfile=1\r\n");
+        QTest::newRow("CR only") << QByteArray("[set]\rfilename=Show\rdatetime=1\r")
+                                 << QByteArray("[set]\rfilename=Talk\rdatetime=1\rexistedfile=1\r");
+        QTest::newRow("CR only, no final end")
+            << QByteArray("[set]\rfilename=Show\rdatetime=1")
+            << QByteArray("[set]\rfilename=Talk\rdatetime=1\rexistedfile=1\r");
+        QTest::newRow("byte-order mark, CR only")
+            << QByteArray("\xEF\xBB\xBF[set]\rfilename=Show\rdatetime=1\r")
+            << QByteArray("\xEF\xBB\xBF[set]\rfilename=Talk\rdatetime=1\rexistedfile=1\r");
+    }
+    void foreignLayoutsRead() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        writeRaw(before);
+        QCOMPARE(ReadIni(path(), "set", "filename"), QStringLiteral("Show"));
+        QCOMPARE(ReadIni(path(), "set", "datetime"), QStringLiteral("1"));
+        QVERIFY(WriteIni(path(), "set", "filename", "Talk"));
+        QVERIFY(WriteIni(path(), "set", "existedfile", "1"));
+        QCOMPARE(readRaw(), after);
+        QCOMPARE(ReadIni(path(), "set", "filename"), QStringLiteral("Talk"));
+        QCOMPARE(ReadIni(path(), "set", "existedfile"), QStringLiteral("1"));
+    }
+
+    // A value with a line break would split its line and could forge a key: it is refused
+    // and the file stays as it was.
+    void lineBreaksAreNeverWritten_data() {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("LF") << QStringLiteral("/srv/a\nfilename=forged");
+        QTest::newRow("CR") << QStringLiteral("/srv/a\rfilename=forged");
+        QTest::newRow("CR LF") << QStringLiteral("/srv/a\r\n[mp3]\r\nMP3Bitrate=8");
+        QTest::newRow("trailing LF") << QStringLiteral("/srv/a\n");
+    }
+    void lineBreaksAreNeverWritten() {
+        QFETCH(QString, value);
+        const QByteArray before = "[set]\r\noutputfolder=/srv/old\r\nfilename=Show\r\n";
+        writeRaw(before);
+        QVERIFY(!WriteIni(path(), "set", "outputfolder", value));
+        QCOMPARE(readRaw(), before);
+        QVERIFY(!WriteIni(path(), "set", "newkey", value));
+        QCOMPARE(readRaw(), before);
+        QFile::remove(path());
+        QVERIFY(!WriteIni(path(), "set", "outputfolder", value));
+        QVERIFY(!QFile::exists(path()));
+    }
+
     void duplicateSectionsAndKeysUseTheFirst() {
         writeRaw("[set]\nfilename=first\nfilename=second\n[mp3]\nx=1\n[set]\nfilename=third\n"
                  "prefix=late\n");

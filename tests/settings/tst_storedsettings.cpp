@@ -12,6 +12,7 @@
 
 using namespace pelvanto;
 using namespace settingstest;
+using namespace testsupport;
 namespace s = keys::section;
 
 class TestStoredSettings : public QObject {

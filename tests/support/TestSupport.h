@@ -7,10 +7,30 @@
 
 namespace testsupport {
 
-// The private PulseAudio server of the test services, or empty when absent.
+// The private PulseAudio server of the test services, or empty when it is not there or does
+// not answer.
 QString pulseServer();
-// The Xvfb display of the test services, or empty when absent.
+// The Xvfb display of the test services, or empty when it is not there or does not answer.
 QString x11Display();
+
+// Whether the test command started the test services (PELVANTO_TEST_SERVICES=1): then a
+// service that cannot be reached fails the test instead of skipping it.
+bool servicesStarted();
+
+// What a test that needs a service does: go on, skip, or fail with the reason.
+struct ServiceCheck {
+    enum Outcome { Available, Skip, Fail };
+    Outcome outcome = Available;
+    QByteArray reason;
+};
+// The test needs the PulseAudio server. A test run under CTest must carry the `pulse` label.
+ServiceCheck checkPulse();
+// The test needs the X server. Under CTest a test without the `x11` label skips: the case runs
+// in the x11-labelled build of the same test.
+ServiceCheck checkX11();
+// The test needs an outside program. tools/run-tests.sh installs every one the tests use, so
+// there a missing one fails too.
+ServiceCheck checkTool(const QString &program);
 
 // Whether a program is on the PATH.
 bool hasTool(const QString &program);
@@ -38,20 +58,16 @@ QVector<qint16> sineTone(int rate, int channels, int frames, double frequency,
 
 } // namespace testsupport
 
-#define REQUIRE_PULSE()                                                                            \
+#define REQUIRE_SERVICE(check)                                                                     \
     do {                                                                                           \
-        if (testsupport::pulseServer().isEmpty())                                                  \
-            QSKIP("no test PulseAudio server (run through tools/run-tests.sh)");                   \
+        const testsupport::ServiceCheck serviceCheck_ = (check);                                   \
+        if (serviceCheck_.outcome == testsupport::ServiceCheck::Fail)                              \
+            QFAIL(serviceCheck_.reason.constData());                                               \
+        if (serviceCheck_.outcome == testsupport::ServiceCheck::Skip)                              \
+            QSKIP(serviceCheck_.reason.constData());                                               \
     } while (false)
 
-#define REQUIRE_X11()                                                                              \
-    do {                                                                                           \
-        if (testsupport::x11Display().isEmpty())                                                   \
-            QSKIP("no test X server (run through tools/run-tests.sh)");                            \
-    } while (false)
+#define REQUIRE_PULSE() REQUIRE_SERVICE(testsupport::checkPulse())
+#define REQUIRE_X11() REQUIRE_SERVICE(testsupport::checkX11())
 
-#define REQUIRE_TOOL(program)                                                                      \
-    do {                                                                                           \
-        if (!testsupport::hasTool(QStringLiteral(program)))                                        \
-            QSKIP(program " is not installed");                                                    \
-    } while (false)
+#define REQUIRE_TOOL(program) REQUIRE_SERVICE(testsupport::checkTool(QStringLiteral(program)))

@@ -123,8 +123,8 @@ class TestID3v23 : public QObject {
 
 private slots:
     void initTestCase() {
-        if (toneMp3().isEmpty())
-            QSKIP("lame is needed to make MP3 fixtures");
+        REQUIRE_TOOL("lame");
+        QVERIFY2(!toneMp3().isEmpty(), "lame made no MP3 fixture");
     }
 
     void fileWithoutTag() {
@@ -587,8 +587,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QByteArray, version);
         QFETCH(bool, unicode);
-        if (!testsupport::hasTool(tool))
-            QSKIP("tool missing");
+        REQUIRE_SERVICE(testsupport::checkTool(tool));
         const QString path = dir.filePath(QStringLiteral("other.mp3"));
         QFile::remove(path);
         if (tool == QLatin1String("ffmpeg")) {

@@ -1,7 +1,6 @@
 #include "audiofile/AudioFile.h"
 
 #include "audiofile/Detail.h"
-#include "audiofile/WavFormatDialog.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -379,17 +378,10 @@ void AudioFile::SetWavFormatChooser(WavFormatChooser chooser) {
     m_chooser = std::move(chooser);
 }
 
-void AudioFile::SetDialogParent(QWidget *parent) {
-    m_dialogParent = parent;
-}
-
 bool AudioFile::ChooseWavFormat() {
     const QList<WavFormat> offered = WritableWavFormats();
-    std::optional<WavFormat> choice;
-    if (m_chooser)
-        choice = m_chooser(offered, m_formats->wav);
-    else
-        choice = WavFormatDialog::choose(offered, m_formats->wav, m_dialogParent);
+    const std::optional<WavFormat> choice =
+        m_chooser ? m_chooser(offered, m_formats->wav) : std::nullopt;
     if (!choice) {
         noteRequest(Family::Wav, true);
         return false;

@@ -11,8 +11,6 @@
 #include <memory>
 #include <optional>
 
-class QWidget;
-
 namespace pelvanto {
 
 // Codecs the WAV writer can produce.
@@ -29,7 +27,7 @@ struct WavFormat {
 enum RawCoding { RawPcm16 = 1, RawALaw = 2, RawMuLaw = 3 };
 
 // Answers ChooseWavFormat: gets every format the writer offers and the current one, returns the
-// choice or nothing when the user cancelled. The default shows WavFormatDialog.
+// choice or nothing when the user cancelled. The main window installs WavFormatDialog's.
 using WavFormatChooser = std::function<std::optional<WavFormat>(const QList<WavFormat> &offered,
                                                                 const WavFormat &current)>;
 
@@ -92,8 +90,8 @@ public:
     void SetGsmFormat(int rate);
     // 8 kHz mono telephony format: CCITT µ-law WAV.
     void SetDspFormat();
-    // Lets the user pick any WAV codec, rate and channel count we can write. Returns true when
-    // a format was chosen.
+    // Lets the user pick any WAV codec, rate and channel count we can write, through the
+    // installed chooser. Returns true when a format was chosen; false without a chooser.
     bool ChooseWavFormat();
     // Takes the codec, rate and channel count of an existing WAV file; refuses formats we
     // cannot write (empty description, format unchanged). Returns true when taken.
@@ -104,10 +102,8 @@ public:
     // Every WAV format ChooseWavFormat offers.
     static QList<WavFormat> WritableWavFormats();
     static QString DescribeWavFormat(const WavFormat &format);
-    // Replaces the chooser dialog (tests, other front ends); an empty function restores it.
+    // Installs what ChooseWavFormat asks (a dialog, a test's answer); an empty function removes it.
     void SetWavFormatChooser(WavFormatChooser chooser);
-    // Parent of the chooser dialog.
-    void SetDialogParent(QWidget *parent);
 
     // --- MP3 ------------------------------------------------------------------------------
     void SetMp3Format(int rate, int kbps, int channels);
@@ -162,7 +158,6 @@ private:
     int m_inputChannels = 0;
     bool m_highQualityResampling = false;
     WavFormatChooser m_chooser;
-    QWidget *m_dialogParent = nullptr;
 };
 
 } // namespace pelvanto

@@ -2,9 +2,11 @@
 
 #include "audiofile/Detail.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QPointer>
 #include <QVBoxLayout>
 
 namespace pelvanto {
@@ -98,6 +100,14 @@ std::optional<WavFormat> WavFormatDialog::choose(const QList<WavFormat> &offered
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.selected();
+}
+
+WavFormatChooser WavFormatDialog::chooserFor(QWidget *owner) {
+    return [owner = QPointer<QWidget>(owner)](const QList<WavFormat> &offered,
+                                              const WavFormat &current) {
+        QWidget *parent = QApplication::activeModalWidget();
+        return choose(offered, current, parent ? parent : owner.data());
+    };
 }
 
 } // namespace pelvanto

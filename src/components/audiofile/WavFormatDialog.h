@@ -20,6 +20,9 @@ public:
     // Shows the dialog modally; nothing when cancelled.
     static std::optional<WavFormat> choose(const QList<WavFormat> &offered,
                                            const WavFormat &current, QWidget *parent);
+    // What the main window installs as the component's chooser: the dialog opens over the
+    // modal window that asked (the WAV options), or over `owner` when none is open.
+    static WavFormatChooser chooserFor(QWidget *owner);
 
 private:
     void fillAttributes(const WavFormat &preferred);

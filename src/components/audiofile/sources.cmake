@@ -9,10 +9,13 @@ target_sources(pelvanto_components PRIVATE
   audiofile/SndfileCodecs.cpp
   audiofile/VorbisCodec.cpp
   audiofile/VorbisReader.cpp
-  audiofile/WavFormatDialog.cpp
-  audiofile/WavFormatDialog.h
   audiofile/WmaCodec.cpp
   audiofile/Writer.cpp
+)
+# The window the main window installs as the component's WAV format chooser.
+target_sources(pelvanto_components_ui PRIVATE
+  audiofile/WavFormatDialog.cpp
+  audiofile/WavFormatDialog.h
 )
 
 find_path(PELVANTO_LAME_INCLUDE_DIR lame/lame.h REQUIRED)

@@ -726,4 +726,8 @@ QString AudioRecord::LastError() const {
     return d->error_;
 }
 
+bool AudioRecord::ServerConnected() const {
+    return d->backend_->connected();
+}
+
 } // namespace pelvanto

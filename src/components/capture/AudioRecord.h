@@ -105,6 +105,8 @@ public:
 
     // Why the last start failed or the device was lost, for the user.
     QString LastError() const;
+    // Whether a sound server answered the last time devices were listed.
+    bool ServerConnected() const;
 
 signals:
     // About 20 times a second while recording; levels are the peaks of the last period.

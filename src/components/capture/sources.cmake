@@ -7,15 +7,9 @@ target_sources(pelvanto_components PRIVATE
   capture/AudioRecord.h
   capture/AudioPlayer.h
   capture/SampleTools.h
-  capture/AudioDisplay.h
-  capture/AudioVisualization.h
-  capture/RepaintThrottle.h
   capture/AudioRecord.cpp
   capture/AudioPlayer.cpp
   capture/SampleTools.cpp
-  capture/AudioDisplay.cpp
-  capture/AudioVisualization.cpp
-  capture/RepaintThrottle.cpp
   capture/Dsp.h
   capture/Dsp.cpp
   capture/PulseConnection.h
@@ -25,4 +19,15 @@ target_sources(pelvanto_components PRIVATE
   capture/AlsaMixer.cpp
 )
 target_link_libraries(pelvanto_components PUBLIC
-  PkgConfig::PELVANTO_PULSE PkgConfig::PELVANTO_FFTW PkgConfig::PELVANTO_ALSA)
+  PkgConfig::PELVANTO_PULSE PkgConfig::PELVANTO_ALSA)
+
+# The sample displays paint.
+target_sources(pelvanto_components_ui PRIVATE
+  capture/AudioDisplay.h
+  capture/AudioVisualization.h
+  capture/RepaintThrottle.h
+  capture/AudioDisplay.cpp
+  capture/AudioVisualization.cpp
+  capture/RepaintThrottle.cpp
+)
+target_link_libraries(pelvanto_components_ui PRIVATE PkgConfig::PELVANTO_FFTW)

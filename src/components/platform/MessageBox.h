@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MessageIcon.h"
+
 #include <QMessageBox>
 #include <QString>
 
@@ -21,6 +23,8 @@ public:
     show(QWidget *parent, const QString &text, QMessageBox::Icon icon = QMessageBox::Information,
          QMessageBox::StandardButtons buttons = QMessageBox::Ok,
          const QString &caption = QString::fromLatin1(kAppTitle));
+
+    static QMessageBox::StandardButton show(QWidget *parent, const QString &text, MessageIcon icon);
 
     // Tests answer message boxes instead of a person; pass an empty responder to restore.
     static void setResponder(Responder responder);

@@ -1,5 +1,6 @@
 #include "TextLines.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace pelvanto {
@@ -26,7 +27,19 @@ QByteArray tabRow(const QStringList &fields) {
     return fields.join(QLatin1Char('\t')).toUtf8() + "\r\n";
 }
 
+bool isReplaceableFile(const QString &path) {
+    const QFileInfo info(path); // follows symbolic links
+    return info.isFile() || !info.exists();
+}
+
+QString notRegularFileMessage(const QString &path) {
+    return path + QStringLiteral(" is not a regular file (it is a device, a pipe or a folder), "
+                                 "so it was not replaced. Choose another file name.");
+}
+
 bool saveFileAtomically(const QString &path, const QByteArray &data) {
+    if (!isReplaceableFile(path))
+        return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

@@ -170,6 +170,11 @@ struct EngineState {
     void cdTrackEnded(int drive);
     // The song a handle names, or null (and InvalidParam).
     Song *song(int handle);
+    // One value of a song; `fallback` when there is no such song.
+    template <typename T, typename F> T songValue(int handle, T fallback, F get) {
+        Song *s = song(handle);
+        return s == nullptr ? fallback : get(*s);
+    }
     // The player of a drive, opening the drive on first use; null (and CdDevice) when there
     // is no such drive.
     CdPlayer *cd(int drive);

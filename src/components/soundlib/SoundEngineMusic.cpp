@@ -178,8 +178,7 @@ bool SoundEngine::musicSetMasterVolume(int song, int volume) {
 }
 
 int SoundEngine::musicGetMasterVolume(int song) {
-    Song *s = d->song(song);
-    return s == nullptr ? 0 : engineVolume(s->source->masterVolume());
+    return d->songValue(song, 0, [](Song &s) { return engineVolume(s.source->masterVolume()); });
 }
 
 bool SoundEngine::musicSetLooping(int song, bool loop) {
@@ -201,8 +200,7 @@ bool SoundEngine::musicSetPanSeparation(int song, float separation) {
 }
 
 int SoundEngine::musicGetType(int song) {
-    Song *s = d->song(song);
-    return s == nullptr ? 0 : static_cast<int>(s->source->type());
+    return d->songValue(song, 0, [](Song &s) { return static_cast<int>(s.source->type()); });
 }
 
 const char *SoundEngine::musicGetName(int song) {
@@ -211,28 +209,23 @@ const char *SoundEngine::musicGetName(int song) {
 }
 
 int SoundEngine::musicGetNumChannels(int song) {
-    Song *s = d->song(song);
-    return s == nullptr ? 0 : s->source->numChannels();
+    return d->songValue(song, 0, [](Song &s) { return s.source->numChannels(); });
 }
 
 int SoundEngine::musicGetNumInstruments(int song) {
-    Song *s = d->song(song);
-    return s == nullptr ? 0 : s->source->numInstruments();
+    return d->songValue(song, 0, [](Song &s) { return s.source->numInstruments(); });
 }
 
 int SoundEngine::musicGetNumOrders(int song) {
-    Song *s = d->song(song);
-    return s == nullptr ? 0 : s->source->numOrders();
+    return d->songValue(song, 0, [](Song &s) { return s.source->numOrders(); });
 }
 
 int SoundEngine::musicGetNumPatterns(int song) {
-    Song *s = d->song(song);
-    return s == nullptr ? 0 : s->source->numPatterns();
+    return d->songValue(song, 0, [](Song &s) { return s.source->numPatterns(); });
 }
 
 int SoundEngine::musicGetNumSamples(int song) {
-    Song *s = d->song(song);
-    return s == nullptr ? 0 : s->source->numSamples();
+    return d->songValue(song, 0, [](Song &s) { return s.source->numSamples(); });
 }
 
 int SoundEngine::musicGetPatternLength(int song, int order) {
@@ -246,18 +239,15 @@ int SoundEngine::musicGetPatternLength(int song, int order) {
 }
 
 int SoundEngine::musicGetBPM(int song) {
-    Song *s = d->song(song);
-    return s == nullptr ? 0 : s->source->bpm();
+    return d->songValue(song, 0, [](Song &s) { return s.source->bpm(); });
 }
 
 int SoundEngine::musicGetSpeed(int song) {
-    Song *s = d->song(song);
-    return s == nullptr ? 0 : s->source->speed();
+    return d->songValue(song, 0, [](Song &s) { return s.source->speed(); });
 }
 
 int SoundEngine::musicGetOrder(int song) {
-    Song *s = d->song(song);
-    return s == nullptr ? 0 : s->source->currentOrder();
+    return d->songValue(song, 0, [](Song &s) { return s.source->currentOrder(); });
 }
 
 bool SoundEngine::musicSetOrder(int song, int order) {
@@ -273,13 +263,11 @@ bool SoundEngine::musicSetOrder(int song, int order) {
 }
 
 int SoundEngine::musicGetPattern(int song) {
-    Song *s = d->song(song);
-    return s == nullptr ? 0 : s->source->currentPattern();
+    return d->songValue(song, 0, [](Song &s) { return s.source->currentPattern(); });
 }
 
 int SoundEngine::musicGetRow(int song) {
-    Song *s = d->song(song);
-    return s == nullptr ? 0 : s->source->currentRow();
+    return d->songValue(song, 0, [](Song &s) { return s.source->currentRow(); });
 }
 
 qint64 SoundEngine::musicGetTime(int song) {

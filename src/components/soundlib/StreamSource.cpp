@@ -18,19 +18,64 @@ namespace {
 
 constexpr qint64 kDecodeBlock = 4096; // frames decoded at a time
 
-// Whether the bytes begin with a plausible MPEG audio frame header.
-bool mpegFrameHeader(const QByteArray &head) {
-    if (head.size() < 4)
-        return false;
-    const auto *h = reinterpret_cast<const unsigned char *>(head.constData());
+// Length in bytes of the MPEG audio frame whose header starts at `h`, or 0 when the four
+// bytes are no valid header (free-format frames included: they are rare and left to the
+// decoder).
+int mpegFrameLength(const unsigned char *h) {
+    static const short kbps[2][3][15] = {
+        {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
+         {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
+         {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
+        {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
+    static const int rates[3] = {44100, 48000, 32000};
     if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0)
-        return false;
-    const int version = (h[1] >> 3) & 3;
-    const int layer = (h[1] >> 1) & 3;
+        return 0;
+    const int version = (h[1] >> 3) & 3;     // 0: 2.5, 2: 2, 3: 1
+    const int layer = 4 - ((h[1] >> 1) & 3); // 1, 2 or 3
     const int bitrate = h[2] >> 4;
-    const int rate = (h[2] >> 2) & 3;
-    return version != 1 && layer != 0 && bitrate != 0 && bitrate != 15 && rate != 3 &&
-           (h[3] & 3) != 2;
+    const int rateIndex = (h[2] >> 2) & 3;
+    if (version == 1 || layer == 4 || bitrate == 0 || bitrate == 15 || rateIndex == 3 ||
+        (h[3] & 3) == 2)
+        return 0;
+    const int rate = rates[rateIndex] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
+    const int bps = kbps[version == 3 ? 0 : 1][layer - 1][bitrate] * 1000;
+    const int padding = (h[2] >> 1) & 1;
+    if (layer == 1)
+        return (12 * bps / rate + padding) * 4;
+    const int perFrame = layer == 3 && version != 3 ? 72 : 144;
+    return perFrame * bps / rate + padding;
+}
+
+// Whether the first bytes of the audio are MPEG audio: a frame header, after any zero padding
+// and further ID3v2 tags, followed by a second one where the bytes reach that far. Junk in
+// front of the first frame is searched past.
+bool looksLikeMpegAudio(const QByteArray &head) {
+    const auto *d = reinterpret_cast<const unsigned char *>(head.constData());
+    const qsizetype size = head.size();
+    qsizetype at = 0;
+    for (;;) {
+        while (at < size && d[at] == 0)
+            ++at;
+        if (at + 10 > size || d[at] != 'I' || d[at + 1] != 'D' || d[at + 2] != '3' ||
+            ((d[at + 6] | d[at + 7] | d[at + 8] | d[at + 9]) & 0x80) != 0)
+            break;
+        at += 10 + ((d[at + 6] << 21) | (d[at + 7] << 14) | (d[at + 8] << 7) | d[at + 9]);
+    }
+    for (qsizetype first = at; first + 4 <= size; ++first) {
+        const int length = mpegFrameLength(d + first);
+        if (length == 0)
+            continue;
+        const qsizetype next = first + length;
+        if (next + 4 > size)
+            return first == at; // nothing to check it against: only a frame right there counts
+        const int following = mpegFrameLength(d + next);
+        if (following > 0 && (d[next + 1] & 0xFE) == (d[first + 1] & 0xFE) &&
+            (d[next + 2] & 0x0C) == (d[first + 2] & 0x0C))
+            return true;
+    }
+    return false;
 }
 
 bool trackerModule(const QByteArray &head, qint64 fileSize) {
@@ -97,8 +142,8 @@ std::unique_ptr<StreamSource> StreamSource::open(const QString &path, SoundError
         *error = SoundError::FileFormat;
         return nullptr;
     }
-    // The usual MP3 is known by its first frame header; its decoder can wait.
-    if (mpegFrameHeader(source->tags_.audioHead()))
+    // MP3s are known by their frame headers; their decoder can wait.
+    if (looksLikeMpegAudio(source->tags_.audioHead()))
         return source;
     if (trackerModule(source->tags_.audioHead(), source->fileSize_ - source->tags_.audioStart())) {
         *error = SoundError::FileFormat;

@@ -1,5 +1,6 @@
 // Mixer lines, ports and card controls against a scripted server: ports and ALSA card
 // controls do not exist on the test machine.
+#include "ScriptedMixer.h"
 #include "capture/AlsaMixer.h"
 #include "capture/AudioRecord.h"
 #include "capture/MixerBackend.h"
@@ -10,94 +11,7 @@ using namespace pelvanto;
 
 namespace {
 
-// A sound server in memory that behaves as PulseAudio does for these calls: one port
-// always active, volumes clamped to what the device takes, unknown names refused.
-struct ScriptedServer {
-    QVector<SourceDevice> devices;
-    QString defaultName;
-    quint32 maxVolume = 65536 * 3 / 2;
-    QHash<QString, QVector<CardControl>> cards;
-    QHash<QString, QVector<QVariant>> cardValues;
-    int calls = 0;
-    QString refuseCapture = QStringLiteral("Access denied");
-};
-
-class ScriptedBackend final : public MixerBackend {
-public:
-    explicit ScriptedBackend(ScriptedServer *s) : s_(s) {}
-
-    bool connected() const override { return true; }
-    QVector<SourceDevice> sources() override {
-        ++s_->calls;
-        return s_->devices;
-    }
-    bool source(const QString &name, SourceDevice *out) override {
-        for (const auto &d : s_->devices)
-            if (d.name == name) {
-                *out = d;
-                return true;
-            }
-        return false;
-    }
-    QString defaultSource() override { return s_->defaultName; }
-    bool setVolumes(const QString &name, const QVector<quint32> &v) override {
-        SourceDevice *d = find(name);
-        if (!d || v.size() != d->volumes.size())
-            return false;
-        for (int c = 0; c < v.size(); ++c)
-            d->volumes[c] = std::min(v[c], s_->maxVolume);
-        return true;
-    }
-    bool setMute(const QString &name, bool muted) override {
-        SourceDevice *d = find(name);
-        if (d)
-            d->muted = muted;
-        return d != nullptr;
-    }
-    bool setActivePort(const QString &name, const QString &port) override {
-        SourceDevice *d = find(name);
-        if (!d)
-            return false;
-        for (const auto &p : d->ports)
-            if (p.name == port) {
-                d->activePort = port;
-                return true;
-            }
-        return false;
-    }
-    QVector<CardControl> cardControls(const QString &card) override {
-        return s_->cards.value(card);
-    }
-    QVariant cardControlValue(const QString &card, int index) override {
-        return s_->cardValues.value(card).value(index);
-    }
-    bool setCardControlValue(const QString &card, int index, const QVariant &value) override {
-        if (!s_->cardValues.contains(card) || index >= s_->cardValues[card].size())
-            return false;
-        const CardControl &c = s_->cards[card][index];
-        // The card takes levels in steps of 1/63 of the range, as many capture levels do.
-        QVariant stored = value;
-        if (!c.isSwitch)
-            stored = QVariant(
-                qint32(std::lround(std::lround(value.toInt() * 63.0 / 65535) * 65535.0 / 63)));
-        s_->cardValues[card][index] = stored;
-        return true;
-    }
-    std::unique_ptr<CaptureStream> openCapture(const QString &, int, int, CaptureCallbacks,
-                                               QString *error) override {
-        *error = s_->refuseCapture;
-        return nullptr;
-    }
-
-private:
-    SourceDevice *find(const QString &name) {
-        for (auto &d : s_->devices)
-            if (d.name == name)
-                return &d;
-        return nullptr;
-    }
-    ScriptedServer *s_;
-};
+using ScriptedServer = testsupport::ScriptedMixer::State;
 
 SourceDevice stereoCard() {
     SourceDevice d;
@@ -128,15 +42,19 @@ SourceDevice monoUsb() {
 ScriptedServer server() {
     ScriptedServer s;
     s.devices = {monoUsb(), stereoCard()};
-    s.defaultName = stereoCard().name;
-    s.cards[QStringLiteral("0")] = {{QStringLiteral("Mic Boost Capture Switch"), true, 0, 1},
-                                    {QStringLiteral("Capture Capture Volume"), false, 0, 65535}};
-    s.cardValues[QStringLiteral("0")] = {QVariant(false), QVariant(qint32(65535))};
+    s.defaultSource = stereoCard().name;
+    s.maxVolume = 65536 * 3 / 2;
+    s.cards[QStringLiteral("0")] = {{{QStringLiteral("Mic Boost Capture Switch"), true, 0, 1},
+                                     {QStringLiteral("Capture Capture Volume"), false, 0, 65535}},
+                                    {QVariant(false), QVariant(qint32(65535))}};
+    // The card takes levels in steps of 1/63 of the range, as many capture levels do.
+    s.cardLevelSteps = 63;
+    s.captureRefusal = QStringLiteral("Access denied");
     return s;
 }
 
 std::unique_ptr<AudioRecord> recorder(ScriptedServer *s) {
-    return std::make_unique<AudioRecord>(std::make_unique<ScriptedBackend>(s));
+    return std::make_unique<AudioRecord>(std::make_unique<testsupport::ScriptedMixer>(s));
 }
 
 } // namespace

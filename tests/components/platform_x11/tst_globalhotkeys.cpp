@@ -1,7 +1,7 @@
 // System-wide hotkeys against a real X server, with xdotool as the keyboard
 // and other X clients holding the focus or the keys.
+#include "MessageLog.h"
 #include "platform/GlobalHotkeys.h"
-#include "platform/MessageBox.h"
 
 #include "TestSupport.h"
 
@@ -71,21 +71,7 @@ uint16_t modifierState() {
     return mask;
 }
 
-struct MessageLog {
-    QStringList texts;
-    QList<QMessageBox::Icon> icons;
-    MessageLog() {
-        pelvanto::MessageBox::setResponder(
-            [this](const QString &text, QMessageBox::Icon icon, QMessageBox::StandardButtons) {
-                texts.append(text);
-                icons.append(icon);
-                return QMessageBox::Ok;
-            });
-    }
-    ~MessageLog() { pelvanto::MessageBox::setResponder({}); }
-    MessageLog(const MessageLog &) = delete;
-    MessageLog &operator=(const MessageLog &) = delete;
-};
+using testsupport::MessageLog;
 
 } // namespace
 
@@ -132,7 +118,7 @@ private slots:
         QCOMPARE(testsupport::runTool("xdotool", {"getwindowfocus"}).out.trimmed(),
                  window.toLatin1());
         QCOMPARE(hotkeys.reportConflicts(), 0);
-        QVERIFY(log.texts.isEmpty());
+        QVERIFY(log.texts().isEmpty());
     }
 
     void keyHeldByAnotherProgramIsReportedOnceAndTheOtherStillWorks() {
@@ -147,10 +133,10 @@ private slots:
 
         QCOMPARE(hotkeys.reportConflicts(), 1);
         QCOMPARE(hotkeys.reportConflicts(), 0);
-        QCOMPARE(log.texts,
+        QCOMPARE(log.texts(),
                  QStringList{"Can not register the hotkeys CTRL+S ... this key is already "
                              "registered by some other running applications."});
-        QCOMPARE(log.icons.value(0), QMessageBox::Critical);
+        QCOMPARE(log.messages.value(0).icon, QMessageBox::Critical);
 
         // Ctrl+S goes to its holder; Ctrl+R is still ours.
         QSignalSpy pressed(&hotkeys, &GlobalHotkeys::hotkeyPressed);
@@ -169,7 +155,7 @@ private slots:
         QVERIFY(pressed.wait(10000));
         QCOMPARE(pressed.takeFirst().at(0).toInt(), GlobalHotkeys::StopId);
         QCOMPARE(hotkeys.reportConflicts(), 0);
-        QCOMPARE(log.texts.size(), 1);
+        QCOMPARE(log.texts().size(), 1);
     }
 
     void ctrlRHeldElsewhereGivesItsOwnMessage() {
@@ -186,12 +172,12 @@ private slots:
             QCOMPARE(hotkeys.reportConflicts(), 2);
             QCOMPARE(hotkeys.reportConflicts(), 0);
         }
-        QCOMPARE(log.texts.size(), 2);
-        QCOMPARE(log.texts.at(0), GlobalHotkeys::conflictMessage(GlobalHotkeys::RecordId));
-        QCOMPARE(log.texts.at(0),
+        QCOMPARE(log.texts().size(), 2);
+        QCOMPARE(log.texts().at(0), GlobalHotkeys::conflictMessage(GlobalHotkeys::RecordId));
+        QCOMPARE(log.texts().at(0),
                  QStringLiteral("Can not register the hotkeys CTRL+R ...this key is already "
                                 "registered by some other running applications."));
-        QCOMPARE(log.texts.at(1), GlobalHotkeys::conflictMessage(GlobalHotkeys::StopId));
+        QCOMPARE(log.texts().at(1), GlobalHotkeys::conflictMessage(GlobalHotkeys::StopId));
 
         // Our failed attempt must not have taken anything from the holder.
         QVERIFY(xdotool({"key", "ctrl+r"}));
@@ -270,7 +256,7 @@ private slots:
         QVERIFY(pressed.wait(10000));
         QCOMPARE(pressed.takeFirst().at(0).toInt(), GlobalHotkeys::StopId);
         QCOMPARE(hotkeys.reportConflicts(), 0);
-        QVERIFY(log.texts.isEmpty());
+        QVERIFY(log.texts().isEmpty());
     }
 
     void lockKeysDoNotHideTheHotkeys() {

@@ -3,11 +3,14 @@
 #include "soundlib/SoundSource.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QVector>
 
 #include <cmath>
+#include <sys/stat.h>
 
 namespace soundtest {
 
@@ -28,6 +31,20 @@ inline bool writeWav(const QString &path, int rate, int channels, const QVector<
     out.append(reinterpret_cast<const char *>(samples.constData()), samples.size() * 2);
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(out) == out.size();
+}
+
+// Makes a bad input at `path` by its file name: "dir…" a folder, "fifo…" a named pipe,
+// "missing…" nothing at all, anything else a file holding `content`.
+inline bool makeBadInput(const QString &path, const QByteArray &content) {
+    const QString name = QFileInfo(path).fileName();
+    if (name.startsWith(QLatin1String("dir")))
+        return QDir().mkpath(path);
+    if (name.startsWith(QLatin1String("fifo")))
+        return QFileInfo::exists(path) || ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    if (name.startsWith(QLatin1String("missing")))
+        return !QFileInfo::exists(path);
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
 }
 
 // A source of generated frames: a constant per channel, or a sine when `hz` is set.

@@ -15,6 +15,7 @@ using namespace musicfixtures;
 namespace {
 
 const QVector<CdTrackTone> kTones{{440.0, 3}, {880.0, 2}};
+constexpr qint64 kRate = 44100;
 
 QVector<float> renderAll(SoundSource &source, qint64 maxFrames, qint64 chunk = 1000) {
     QVector<float> out;
@@ -33,7 +34,7 @@ double frequency(const QVector<float> &stereo) {
     int crossings = 0;
     for (qsizetype i = 2; i < stereo.size(); i += 2)
         crossings += stereo[i - 2] < 0 && stereo[i] >= 0 ? 1 : 0;
-    return crossings * 44100.0 / double(stereo.size() / 2);
+    return crossings * double(kRate) / (double(stereo.size()) / 2);
 }
 
 } // namespace
@@ -46,7 +47,7 @@ class TestCdAudio : public QObject {
 
     QString writeImage(const QString &name, bool bigEndian) {
         const QString data = dir_.filePath(name + QStringLiteral(".bin"));
-        const QString cue = dir_.filePath(name + QStringLiteral(".cue"));
+        QString cue = dir_.filePath(name + QStringLiteral(".cue"));
         if (!testsupport::writeFile(data, cdImageData(kTones, bigEndian)) ||
             !testsupport::writeFile(
                 cue, musicfixtures::cueSheet(QFileInfo(data).fileName(), kTones, bigEndian)))
@@ -100,16 +101,16 @@ private slots:
         QVERIFY(source);
         drive.reset(); // the track plays on its own
         QCOMPARE(source->track(), track);
-        QCOMPARE(source->sampleRate(), 44100);
+        QCOMPARE(source->sampleRate(), int(kRate));
         QCOMPARE(source->channels(), 2);
         const CdTrackTone tone = kTones[track - 1];
         QCOMPARE(source->lengthMs(), tone.seconds * 1000);
-        const QVector<float> pcm = renderAll(*source, 44100 * 10, 999);
-        QCOMPARE(pcm.size() / 2, qint64(tone.seconds) * 44100);
+        const QVector<float> pcm = renderAll(*source, kRate * 10, 999);
+        QCOMPARE(pcm.size() / 2, tone.seconds * kRate);
         QVERIFY(qAbs(frequency(pcm) - tone.frequency) < 2.0);
         for (int frame = 0; frame < 2000; ++frame) {
-            QCOMPARE(pcm[2 * frame], cdToneSample(tone.frequency, frame) / 32768.0f);
-            QCOMPARE(pcm[2 * frame + 1], pcm[2 * frame]);
+            QCOMPARE(pcm[qsizetype(2) * frame], cdToneSample(tone.frequency, frame) / 32768.0f);
+            QCOMPARE(pcm[qsizetype(2) * frame + 1], pcm[qsizetype(2) * frame]);
         }
         QCOMPARE(source->positionMs(), tone.seconds * 1000);
         float buffer[20];
@@ -121,13 +122,13 @@ private slots:
         QVERIFY(drive);
         auto source = drive->openTrack(1);
         QVERIFY(source);
-        QVector<float> buffer(2 * 700);
+        QVector<float> buffer(qsizetype(2) * 700);
         QCOMPARE(source->read(buffer.data(), 700), 700);
         for (qint64 ms : {1500, 20, 2999, 0}) {
             QVERIFY(source->seekMs(ms));
             QCOMPARE(source->positionMs(), ms);
-            const qint64 frame = (ms * 44100 + 999) / 1000; // first frame at or after ms
-            const qint64 expected = std::min<qint64>(700, 3 * 44100 - frame);
+            const qint64 frame = (ms * kRate + 999) / 1000; // first frame at or after ms
+            const qint64 expected = std::min<qint64>(700, 3 * kRate - frame);
             QCOMPARE(source->read(buffer.data(), 700), expected);
             for (qint64 i = 0; i < expected; ++i)
                 QCOMPARE(buffer[2 * i], cdToneSample(440.0, frame + i) / 32768.0f);
@@ -203,8 +204,8 @@ private slots:
             auto source = drive->openTrack(track);
             if (!source)
                 continue;
-            const QVector<float> pcm = renderAll(*source, 44100 * 10);
-            QVERIFY(pcm.size() / 2 <= 5 * 44100);
+            const QVector<float> pcm = renderAll(*source, kRate * 10);
+            QVERIFY(pcm.size() / 2 <= 5 * kRate);
         }
     }
 
@@ -234,8 +235,8 @@ private slots:
             auto source = drive->openTrack(track);
             if (!source)
                 continue;
-            const QVector<float> pcm = renderAll(*source, 44100 * 10);
-            QVERIFY(pcm.size() / 2 <= qint64(drive->trackLengthMs(track)) * 44100 / 1000 + 588);
+            const QVector<float> pcm = renderAll(*source, kRate * 10);
+            QVERIFY(pcm.size() / 2 <= qint64(drive->trackLengthMs(track)) * kRate / 1000 + 588);
         }
     }
 };

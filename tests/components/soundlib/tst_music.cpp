@@ -16,7 +16,7 @@ using namespace musicfixtures;
 
 namespace {
 
-constexpr int kRate = 44100;
+constexpr qint64 kRate = 44100;
 
 qint64 msToFrames(qint64 ms) {
     return ms * kRate / 1000;
@@ -46,7 +46,7 @@ double rms(const QVector<float> &samples, qsizetype from = 0, qsizetype to = -1)
 
 std::unique_ptr<MusicSource> openFixture(const QByteArray &data) {
     MusicOpenError error = MusicOpenError::LoadFailed;
-    auto source = MusicModule::openData(data, kRate, &error);
+    auto source = MusicModule::openData(data, int(kRate), &error);
     if (source && error != MusicOpenError::None)
         return nullptr;
     return source;
@@ -94,7 +94,7 @@ private slots:
         QVERIFY(song);
         QCOMPARE(song->type(), facts.type);
         QCOMPARE(song->name(), facts.name);
-        QCOMPARE(song->sampleRate(), kRate);
+        QCOMPARE(song->sampleRate(), int(kRate));
         QCOMPARE(song->channels(), 2);
         QCOMPARE(song->numChannels(), facts.channels);
         QCOMPARE(song->numInstruments(), facts.instruments);
@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(song->currentPattern(), 1);
         QCOMPARE(song->speed(), facts.speed);
         QCOMPARE(song->bpm(), facts.bpm);
-        QVERIFY(qAbs(song->positionMs() - facts.orderRows[0] * facts.rowMs) <= 1);
+        QVERIFY(qAbs(song->positionMs() - qint64(facts.orderRows[0]) * facts.rowMs) <= 1);
         QVERIFY(!song->setOrder(facts.orders));
         QVERIFY(!song->setOrder(-1));
         QCOMPARE(song->currentOrder(), 1);
@@ -139,7 +139,7 @@ private slots:
         QFETCH(ModuleFacts, facts);
         auto song = openFixture(data);
         QVERIFY(song);
-        const QVector<float> pcm = render(*song, msToFrames(facts.lengthMs * 2));
+        const QVector<float> pcm = render(*song, msToFrames(qint64(facts.lengthMs) * 2));
         const qint64 frames = pcm.size() / 2;
         QVERIFY2(qAbs(frames - msToFrames(facts.lengthMs)) <= msToFrames(facts.rowMs),
                  qPrintable(QString::number(frames)));
@@ -156,7 +156,7 @@ private slots:
         song->rewind();
         QVERIFY(!song->isFinished());
         QCOMPARE(song->positionMs(), 0);
-        QCOMPARE(render(*song, msToFrames(facts.lengthMs * 2)).size(), pcm.size());
+        QCOMPARE(render(*song, msToFrames(qint64(facts.lengthMs) * 2)).size(), pcm.size());
     }
 
     void moduleOrderAndRowFollowTheSong_data() { moduleData(); }
@@ -201,7 +201,7 @@ private slots:
         QVERIFY(song->positionMs() < facts.lengthMs);
         // Looping off again: the song ends at the end of the current pass.
         song->setLooping(false);
-        const qint64 rest = render(*song, msToFrames(facts.lengthMs * 2)).size() / 2;
+        const qint64 rest = render(*song, msToFrames(qint64(facts.lengthMs) * 2)).size() / 2;
         QVERIFY(qAbs(rest - msToFrames(facts.lengthMs / 2)) <= msToFrames(facts.rowMs));
         QVERIFY(song->isFinished());
     }
@@ -399,7 +399,7 @@ private slots:
         QFETCH(QByteArray, data);
         QFETCH(MusicOpenError, expected);
         MusicOpenError error = MusicOpenError::None;
-        auto song = MusicModule::openData(data, kRate, &error);
+        auto song = MusicModule::openData(data, int(kRate), &error);
         QVERIFY(!song);
         QCOMPARE(error, expected);
     }
@@ -412,13 +412,13 @@ private slots:
         for (const QString &path :
              {fifo, dir.path(), dir.filePath(QStringLiteral("none.xm")), QString()}) {
             MusicOpenError error = MusicOpenError::None;
-            QVERIFY(!MusicModule::open(path, kRate, &error));
+            QVERIFY(!MusicModule::open(path, int(kRate), &error));
             QCOMPARE(error, MusicOpenError::FileNotFound);
         }
         const QString file = dir.filePath(QStringLiteral("song.xm"));
         QVERIFY(testsupport::writeFile(file, xmFile()));
         MusicOpenError error = MusicOpenError::LoadFailed;
-        auto song = MusicModule::open(file, kRate, &error);
+        auto song = MusicModule::open(file, int(kRate), &error);
         QVERIFY(song);
         QCOMPARE(error, MusicOpenError::None);
         QCOMPARE(song->type(), MusicType::Xm);
@@ -443,7 +443,7 @@ private slots:
             for (int order = -1; order <= song->numOrders(); ++order)
                 (void)song->orderRows(order);
             song->setLooping(false);
-            render(*song, 22050 * 30);
+            render(*song, qint64(22050) * 30);
             song->setOrder(song->numOrders() / 2);
             render(*song, 4096);
         }

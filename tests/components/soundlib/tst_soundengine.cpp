@@ -3,6 +3,7 @@
 #include "SoundTestUtil.h"
 #include "TestSupport.h"
 #include "soundlib/SoundEngine.h"
+#include "soundlib/StreamSource.h"
 #include "soundlib/StreamTags.h"
 #include "soundlib/Voice.h"
 
@@ -11,7 +12,6 @@
 #include <QtTest>
 
 #include <samplerate.h>
-#include <sys/stat.h>
 
 using namespace pelvanto::sound;
 using soundtest::ToneSource;
@@ -46,6 +46,8 @@ private slots:
     void callsBeforeInitFail();
     void badArgumentsAreRefused_data();
     void badArgumentsAreRefused();
+    void mp3sOpenWithoutTheirDecoder_data();
+    void mp3sOpenWithoutTheirDecoder();
     void unopenableFilesFailClearly_data();
     void unopenableFilesFailClearly();
     void streamPlaysToItsEndAndFreesTheChannel();
@@ -290,13 +292,41 @@ void TestSoundEngine::badArgumentsAreRefused() {
     QCOMPARE(engine.lastError(), int(SoundError::InvalidParam));
 }
 
+void TestSoundEngine::mp3sOpenWithoutTheirDecoder_data() {
+    QTest::addColumn<QByteArray>("before");
+    const QByteArray tag("ID3\3\0\0\0\0\0\x10TIT2\0\0\0\x06\0\0\0Title", 26);
+    QTest::newRow("frames right after the tag") << tag;
+    QTest::newRow("zero padding past the tag") << tag + QByteArray(700, '\0');
+    QTest::newRow("a second tag") << tag + tag;
+    QTest::newRow("junk before the first frame") << tag + QByteArray(300, 'j');
+}
+
+// A folder of MP3s is opened for its tags: their decoders wait until they are played.
+void TestSoundEngine::mp3sOpenWithoutTheirDecoder() {
+    QFETCH(QByteArray, before);
+    REQUIRE_TOOL("lame");
+    const QString mp3 = dir_.filePath(QStringLiteral("plain.mp3"));
+    if (!QFileInfo::exists(mp3))
+        QCOMPARE(testsupport::runTool("lame", {"--quiet", shortWav_, mp3}).exitCode, 0);
+    const QString path = dir_.filePath(QStringLiteral("variant.mp3"));
+    QVERIFY(testsupport::writeFile(path, before + testsupport::readFile(mp3)));
+    SoundError error = SoundError::None;
+    const auto source = StreamSource::open(path, &error);
+    QVERIFY(source);
+    QVERIFY(!source->prepared());
+    QVERIFY(source->tags().find(TagId3v2, "TIT2") != nullptr);
+    QVERIFY(source->prepare(&error));
+    QCOMPARE(source->sampleRate(), kRate);
+    QVERIFY(std::abs(source->lengthMs() - 300) < 30);
+}
+
 void TestSoundEngine::unopenableFilesFailClearly_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("error");
     QTest::newRow("missing") << "missing.mp3" << QByteArray() << int(SoundError::FileNotFound);
-    QTest::newRow("directory") << "folder.mp3" << QByteArray() << int(SoundError::FileBad);
-    QTest::newRow("pipe") << "pipe.mp3" << QByteArray() << int(SoundError::FileBad);
+    QTest::newRow("directory") << "dir.mp3" << QByteArray() << int(SoundError::FileBad);
+    QTest::newRow("pipe") << "fifo.mp3" << QByteArray() << int(SoundError::FileBad);
     QTest::newRow("empty") << "empty.mp3" << QByteArray("") << int(SoundError::FileFormat);
     QByteArray garbage(5000, '\0');
     for (int i = 0; i < garbage.size(); ++i)
@@ -313,13 +343,7 @@ void TestSoundEngine::unopenableFilesFailClearly() {
     QFETCH(QByteArray, content);
     QFETCH(int, error);
     const QString path = dir_.filePath(name);
-    if (name.startsWith(QLatin1String("folder")))
-        QVERIFY(QDir().mkpath(path));
-    else if (name.startsWith(QLatin1String("pipe")))
-        QVERIFY(QFileInfo::exists(path) ||
-                ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-    else if (!name.startsWith(QLatin1String("missing")))
-        QVERIFY(testsupport::writeFile(path, content));
+    QVERIFY(soundtest::makeBadInput(path, content));
     SoundEngine engine;
     QCOMPARE(engine.streamOpen(path, kStreamDefaultMode), 0);
     QCOMPARE(engine.lastError(), error);

@@ -1,10 +1,10 @@
 #include "soundlib/cd/CdDrive.h"
 
+#include "soundlib/cd/CdHandle.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-
-#include <cdio/cdio.h>
 
 #include <mutex>
 #include <optional>
@@ -17,7 +17,7 @@ namespace {
 std::mutex driveListMutex;
 std::optional<QStringList> driveListOverride;
 
-constexpr qint64 kMaxCueSheetSize = 1024 * 1024;
+constexpr qint64 kMaxCueSheetSize = qint64(1024) * 1024;
 
 struct CueSheetCheck {
     bool usable = false;
@@ -88,11 +88,6 @@ QStringList machineDrives() {
     return drives;
 }
 
-// A handle on a device or image; null when it cannot be opened.
-CdIo_t *openHandle(const QString &path, bool image) {
-    return cdio_open(QFile::encodeName(path).constData(), image ? DRIVER_BINCUE : DRIVER_DEVICE);
-}
-
 } // namespace
 
 QStringList CdDrive::driveList() {
@@ -133,37 +128,36 @@ std::unique_ptr<CdDrive> CdDrive::openPath(const QString &deviceOrCueSheet) {
     } else if (!isBlockDevice(deviceOrCueSheet)) {
         return nullptr;
     }
-    CdIo_t *handle = openHandle(deviceOrCueSheet, image);
+    auto handle = CdHandle::open(deviceOrCueSheet, image);
     if (!handle)
         return nullptr;
-    return std::unique_ptr<CdDrive>(new CdDrive(handle, deviceOrCueSheet, image, bigEndian));
+    return std::unique_ptr<CdDrive>(
+        new CdDrive(std::move(handle), deviceOrCueSheet, image, bigEndian));
 }
 
-CdDrive::CdDrive(CdIo_t *handle, QString path, bool image, bool bigEndian)
-    : handle_(handle), path_(std::move(path)), image_(image), bigEndian_(bigEndian) {
-    const track_t first = cdio_get_first_track_num(handle_);
-    const track_t count = cdio_get_num_tracks(handle_);
+CdDrive::CdDrive(std::unique_ptr<CdHandle> handle, QString path, bool image, bool bigEndian)
+    : handle_(std::move(handle)), path_(std::move(path)), image_(image), bigEndian_(bigEndian) {
+    CdIo_t *cdio = handle_->get();
+    const track_t first = cdio_get_first_track_num(cdio);
+    const track_t count = cdio_get_num_tracks(cdio);
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK)
         return;
     firstTrack_ = first;
     for (int i = 0; i < count; ++i) {
         const auto number = static_cast<track_t>(first + i);
         Track track;
-        const lsn_t start = cdio_get_track_lsn(handle_, number);
-        const lsn_t last = cdio_get_track_last_lsn(handle_, number);
+        const lsn_t start = cdio_get_track_lsn(cdio, number);
+        const lsn_t last = cdio_get_track_last_lsn(cdio, number);
         if (start != CDIO_INVALID_LSN && last != CDIO_INVALID_LSN && last >= start) {
             track.sectorFirst = start;
             track.sectorCount = last - start + 1;
         }
-        track.audio = cdio_get_track_format(handle_, number) == TRACK_FORMAT_AUDIO;
+        track.audio = cdio_get_track_format(cdio, number) == TRACK_FORMAT_AUDIO;
         tracks_.append(track);
     }
 }
 
-CdDrive::~CdDrive() {
-    if (handle_)
-        cdio_destroy(handle_);
-}
+CdDrive::~CdDrive() = default;
 
 int CdDrive::trackCount() const {
     return static_cast<int>(tracks_.size());
@@ -192,18 +186,15 @@ std::unique_ptr<CdTrackSource> CdDrive::openTrack(int track) const {
     const Track *found = trackAt(track);
     if (!found || !found->audio || found->sectorCount <= 0)
         return nullptr;
-    CdIo_t *handle = openHandle(path_, image_);
+    auto handle = CdHandle::open(path_, image_);
     if (!handle)
         return nullptr;
-    return std::unique_ptr<CdTrackSource>(
-        new CdTrackSource(handle, track, found->sectorFirst, found->sectorCount, bigEndian_));
+    return std::unique_ptr<CdTrackSource>(new CdTrackSource(
+        std::move(handle), track, found->sectorFirst, found->sectorCount, bigEndian_));
 }
 
 bool CdDrive::eject() {
-    if (image_ || !handle_)
-        return false;
-    // libcdio frees the handle when the tray opens.
-    if (cdio_eject_media(&handle_) != DRIVER_OP_SUCCESS)
+    if (image_ || !handle_->eject())
         return false;
     tracks_.clear();
     return true;

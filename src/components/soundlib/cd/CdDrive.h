@@ -8,8 +8,6 @@
 
 #include <memory>
 
-typedef struct _CdIo CdIo_t; // NOLINT(modernize-use-using): as libcdio declares it
-
 // CD audio for the sound library through libcdio.
 //
 //   std::unique_ptr<CdDrive> drive = CdDrive::open(0);      // first drive; null if none
@@ -67,10 +65,10 @@ private:
         int sectorCount = 0;
         bool audio = false;
     };
-    CdDrive(CdIo_t *handle, QString path, bool image, bool bigEndian);
+    CdDrive(std::unique_ptr<CdHandle> handle, QString path, bool image, bool bigEndian);
     const Track *trackAt(int track) const;
 
-    CdIo_t *handle_;
+    std::unique_ptr<CdHandle> handle_;
     QString path_;
     bool image_;
     bool bigEndian_;

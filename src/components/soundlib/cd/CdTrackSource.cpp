@@ -1,6 +1,6 @@
 #include "soundlib/cd/CdTrackSource.h"
 
-#include <cdio/cdio.h>
+#include "soundlib/cd/CdHandle.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,22 +14,20 @@ constexpr int kSectorsPerRead = 25;
 
 } // namespace
 
-CdTrackSource::CdTrackSource(CdIo_t *handle, int track, int sectorFirst, int sectorCount,
-                             bool bigEndian)
-    : handle_(handle), track_(track), sectorFirst_(sectorFirst), sectorCount_(sectorCount),
-      bigEndian_(bigEndian) {}
+CdTrackSource::CdTrackSource(std::unique_ptr<CdHandle> handle, int track, int sectorFirst,
+                             int sectorCount, bool bigEndian)
+    : handle_(std::move(handle)), track_(track), sectorFirst_(sectorFirst),
+      sectorCount_(sectorCount), bigEndian_(bigEndian) {}
 
-CdTrackSource::~CdTrackSource() {
-    cdio_destroy(handle_);
-}
+CdTrackSource::~CdTrackSource() = default;
 
 bool CdTrackSource::fillBlock(qint64 frame) {
     const int sector = static_cast<int>(frame / kFramesPerSector);
     const int count = std::min(kSectorsPerRead, sectorCount_ - sector);
     if (count <= 0)
         return false;
-    QByteArray raw(count * CDIO_CD_FRAMESIZE_RAW, Qt::Uninitialized);
-    if (cdio_read_audio_sectors(handle_, raw.data(), sectorFirst_ + sector,
+    QByteArray raw(qsizetype(count) * CDIO_CD_FRAMESIZE_RAW, Qt::Uninitialized);
+    if (cdio_read_audio_sectors(handle_->get(), raw.data(), sectorFirst_ + sector,
                                 static_cast<uint32_t>(count)) != DRIVER_OP_SUCCESS) {
         blockFirstFrame_ = -1;
         return false;

@@ -8,9 +8,9 @@
 #include <memory>
 #include <mutex>
 
-typedef struct _CdIo CdIo_t; // NOLINT(modernize-use-using): as libcdio declares it
-
 namespace pelvanto::sound {
+
+class CdHandle;
 
 // One audio track of a CD (or disc image) as 44.1 kHz stereo, read sector by sector through
 // its own handle on the drive, so it plays independently of the CdDrive it came from.
@@ -34,11 +34,12 @@ public:
 
 private:
     friend class CdDrive;
-    CdTrackSource(CdIo_t *handle, int track, int sectorFirst, int sectorCount, bool bigEndian);
+    CdTrackSource(std::unique_ptr<CdHandle> handle, int track, int sectorFirst, int sectorCount,
+                  bool bigEndian);
     bool fillBlock(qint64 frame);
 
     mutable std::mutex mutex_;
-    CdIo_t *handle_;
+    std::unique_ptr<CdHandle> handle_;
     int track_;
     int sectorFirst_;
     int sectorCount_;

@@ -1,6 +1,7 @@
 # CD audio (libcdio) as a sound-library source, with bin/cue images as drives; Qt Core only.
-add_library(pelvanto_cdaudio STATIC
+pelvanto_core_library(pelvanto_cdaudio
   soundlib/cd/CdDrive.cpp
+  soundlib/cd/CdHandle.cpp
   soundlib/cd/CdTrackSource.cpp
 )
 target_include_directories(pelvanto_cdaudio PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

@@ -19,16 +19,20 @@ constexpr int kBlockFrames = 64;
 
 } // namespace
 
-void MidiSource::Deleters::operator()(fluid_settings_t *settings) const {
-    delete_fluid_settings(settings);
-}
-void MidiSource::Deleters::operator()(fluid_synth_t *synth) const {
-    delete_fluid_synth(synth);
-}
-void MidiSource::Deleters::operator()(fluid_player_t *player) const {
-    fluid_player_stop(player);
-    delete_fluid_player(player);
-}
+struct MidiSource::Fluid {
+    struct Deleter {
+        void operator()(fluid_settings_t *settings) const { delete_fluid_settings(settings); }
+        void operator()(fluid_synth_t *synth) const { delete_fluid_synth(synth); }
+        void operator()(fluid_player_t *player) const {
+            fluid_player_stop(player);
+            delete_fluid_player(player);
+        }
+    };
+    // Declared so that the player goes first, then the synthesizer, then the settings.
+    std::unique_ptr<fluid_settings_t, Deleter> settings;
+    std::unique_ptr<fluid_synth_t, Deleter> synth;
+    std::unique_ptr<fluid_player_t, Deleter> player;
+};
 
 QString MidiSource::soundFontPath() {
     // The General MIDI font the project installs first, then what FluidSynth itself and the
@@ -79,62 +83,58 @@ std::unique_ptr<MidiSource> MidiSource::open(const QByteArray &data, int sampleR
 }
 
 MidiSource::MidiSource(MidiFile file, int sampleRate)
-    : file_(std::move(file)), sampleRate_(sampleRate) {}
+    : file_(std::move(file)), sampleRate_(sampleRate), fluid_(std::make_unique<Fluid>()) {}
 
-MidiSource::~MidiSource() {
-    // The player refers to the synthesizer, which refers to the settings.
-    player_.reset();
-    synth_.reset();
-    settings_.reset();
-}
+MidiSource::~MidiSource() = default;
 
 bool MidiSource::createSynth(const QString &soundFont) {
-    settings_.reset(new_fluid_settings());
-    if (!settings_)
+    fluid_->settings.reset(new_fluid_settings());
+    if (!fluid_->settings)
         return false;
-    fluid_settings_setnum(settings_.get(), "synth.sample-rate", sampleRate_);
-    fluid_settings_setnum(settings_.get(), "synth.gain", kSynthGain);
-    fluid_settings_setstr(settings_.get(), "player.timing-source", "sample");
+    fluid_settings_setnum(fluid_->settings.get(), "synth.sample-rate", sampleRate_);
+    fluid_settings_setnum(fluid_->settings.get(), "synth.gain", kSynthGain);
+    fluid_settings_setstr(fluid_->settings.get(), "player.timing-source", "sample");
     // Calls are serialised by the source's own mutex.
-    fluid_settings_setint(settings_.get(), "synth.threadsafe-api", 0);
-    synth_.reset(new_fluid_synth(settings_.get()));
-    if (!synth_)
+    fluid_settings_setint(fluid_->settings.get(), "synth.threadsafe-api", 0);
+    fluid_->synth.reset(new_fluid_synth(fluid_->settings.get()));
+    if (!fluid_->synth)
         return false;
-    return fluid_synth_sfload(synth_.get(), soundFont.toLocal8Bit().constData(), 1) != FLUID_FAILED;
+    return fluid_synth_sfload(fluid_->synth.get(), soundFont.toLocal8Bit().constData(), 1) !=
+           FLUID_FAILED;
 }
 
 bool MidiSource::startPlayer(qint64 tick) {
-    player_.reset();
-    fluid_synth_system_reset(synth_.get());
-    player_.reset(new_fluid_player(synth_.get()));
-    if (!player_)
+    fluid_->player.reset();
+    fluid_synth_system_reset(fluid_->synth.get());
+    fluid_->player.reset(new_fluid_player(fluid_->synth.get()));
+    if (!fluid_->player)
         return false;
     const QByteArray &smf = file_.smf();
-    if (fluid_player_add_mem(player_.get(), smf.constData(), static_cast<size_t>(smf.size())) !=
-        FLUID_OK)
+    if (fluid_player_add_mem(fluid_->player.get(), smf.constData(),
+                             static_cast<size_t>(smf.size())) != FLUID_OK)
         return false;
     // A seek before play is taken up as soon as the player has read the file.
-    if (tick > 0 && fluid_player_seek(player_.get(), static_cast<int>(tick)) != FLUID_OK)
+    if (tick > 0 && fluid_player_seek(fluid_->player.get(), static_cast<int>(tick)) != FLUID_OK)
         return false;
     startTick_ = tick;
     finished_ = false;
-    return fluid_player_play(player_.get()) == FLUID_OK;
+    return fluid_player_play(fluid_->player.get()) == FLUID_OK;
 }
 
 qint64 MidiSource::currentTick() const {
-    if (finished_ || !player_)
+    if (finished_ || !fluid_->player)
         return file_.lengthTicks();
     // Until the player has taken its first step it reports tick 0, even after a seek.
     return std::clamp<qint64>(
-        std::max<qint64>(fluid_player_get_current_tick(player_.get()), startTick_), 0,
+        std::max<qint64>(fluid_player_get_current_tick(fluid_->player.get()), startTick_), 0,
         file_.lengthTicks());
 }
 
 bool MidiSource::atEnd() const {
     // The player itself would go on for seconds after the last event, letting notes ring;
     // the song ends where its last track ends.
-    return fluid_player_get_status(player_.get()) == FLUID_PLAYER_DONE ||
-           fluid_player_get_current_tick(player_.get()) >= file_.lengthTicks();
+    return fluid_player_get_status(fluid_->player.get()) == FLUID_PLAYER_DONE ||
+           fluid_player_get_current_tick(fluid_->player.get()) >= file_.lengthTicks();
 }
 
 qint64 MidiSource::read(float *interleaved, qint64 frames) {
@@ -152,7 +152,7 @@ qint64 MidiSource::read(float *interleaved, qint64 frames) {
         }
         const int block = static_cast<int>(std::min<qint64>(frames - done, kBlockFrames));
         float *out = interleaved + done * 2;
-        if (fluid_synth_write_float(synth_.get(), block, out, 0, 2, out, 1, 2) != FLUID_OK)
+        if (fluid_synth_write_float(fluid_->synth.get(), block, out, 0, 2, out, 1, 2) != FLUID_OK)
             return done > 0 ? done : -1;
         done += block;
         startTick_ = 0;

@@ -6,10 +6,6 @@
 #include <memory>
 #include <mutex>
 
-struct _fluid_hashtable_t;
-struct _fluid_synth_t;
-struct _fluid_player_t;
-
 namespace pelvanto::sound {
 
 // A Standard MIDI File played by FluidSynth with the installed General MIDI sound font,
@@ -64,18 +60,13 @@ private:
     qint64 currentTick() const;
     bool atEnd() const;
 
-    struct Deleters {
-        void operator()(_fluid_hashtable_t *settings) const;
-        void operator()(_fluid_synth_t *synth) const;
-        void operator()(_fluid_player_t *player) const;
-    };
+    // FluidSynth's settings, synthesizer and player.
+    struct Fluid;
 
     mutable std::mutex mutex_;
     MidiFile file_;
     int sampleRate_;
-    std::unique_ptr<_fluid_hashtable_t, Deleters> settings_;
-    std::unique_ptr<_fluid_synth_t, Deleters> synth_;
-    std::unique_ptr<_fluid_player_t, Deleters> player_;
+    std::unique_ptr<Fluid> fluid_;
     qint64 startTick_ = 0;
     bool looping_ = false;
     bool finished_ = false;

@@ -1,5 +1,5 @@
 # Tracker modules (libopenmpt) and MIDI (FluidSynth) as sound-library sources; Qt Core only.
-add_library(pelvanto_music STATIC
+pelvanto_core_library(pelvanto_music
   soundlib/music/MidiFile.cpp
   soundlib/music/MidiSource.cpp
   soundlib/music/ModuleSource.cpp

@@ -1,0 +1,1 @@
+pelvanto_add_fuzzer(fuzz_music SOURCES fuzz_music.cpp LIBS pelvanto_music)
