@@ -4,7 +4,7 @@ set -euo pipefail
 
 PACKAGES=(
   # build
-  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev clang-format clang-tidy
+  cmake ninja-build g++ pkg-config clang lld libclang-rt-14-dev clang-format clang-tidy
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   # audio engine
   libpulse-dev libsndfile1-dev libmp3lame-dev libvorbis-dev libogg-dev libspandsp-dev
