@@ -28,7 +28,6 @@
 #include "capture/AudioPlayer.h"
 #include "capture/AudioRecord.h"
 #include "capture/AudioVisualization.h"
-#include "capture/SampleTools.h"
 #include "platform/GlobalHotkeys.h"
 #include "platform/HelpOpener.h"
 #include "platform/MessageBox.h"
@@ -75,7 +74,7 @@ Form1::Form1(frmtray *tray, QWidget *parent) : QMainWindow(parent), tray_(tray) 
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Pelvanto v3.10 "));
     buildWindow();
-    Form_Load();
+    createComponents();
     connectActions();
 }
 
@@ -91,94 +90,95 @@ void Form1::buildWindow() {
     auto *central = new QWidget(this);
     setCentralWidget(central);
 
-    DeviceCombo = new QComboBox(central);
-    DeviceCombo->setObjectName(QStringLiteral("DeviceCombo"));
-    cmbSrcInput = new QComboBox(central);
-    cmbSrcInput->setObjectName(QStringLiteral("cmbSrcInput"));
-    cboEncoders = new QComboBox(central);
-    cboEncoders->setObjectName(QStringLiteral("cboEncoders"));
+    deviceCombo_ = new QComboBox(central);
+    deviceCombo_->setObjectName(QStringLiteral("DeviceCombo"));
+    sourceCombo_ = new QComboBox(central);
+    sourceCombo_->setObjectName(QStringLiteral("cmbSrcInput"));
+    formatCombo_ = new QComboBox(central);
+    formatCombo_->setObjectName(QStringLiteral("cboEncoders"));
 
-    cmdrecord = button(central, "Record", "cmdrecord");
-    cmdStop = button(central, "Stop", "cmdStop");
-    cmdPlay = button(central, "Play", "cmdPlay");
-    cmdPause = button(central, "Pause", "cmdPause");
-    Command1 = button(central, "Record Ctrl+R", "Command1");
-    Command3 = button(central, "Stop Ctrl+S", "Command3");
-    Command2 = button(central, "Schedule", "Command2");
-    Command4 = button(central, "Audio Player", "Command4");
-    Command5 = button(central, "Output File", "Command5");
-    Command6 = button(central, "Format Settings", "Command6");
-    Command10 = button(central, "Help", "Command10");
-    Command11 = button(central, "About", "Command11");
-    Command12 = button(central, "Close", "Command12");
-    Command13 = button(central, "Edit ID3", "Command13");
-    Command14 = button(central, "Audio Converter", "Command14");
+    recordButton_ = button(central, "Record", "cmdrecord");
+    stopButton_ = button(central, "Stop", "cmdStop");
+    playButton_ = button(central, "Play", "cmdPlay");
+    pauseButton_ = button(central, "Pause", "cmdPause");
+    recordHotkeyButton_ = button(central, "Record Ctrl+R", "Command1");
+    stopHotkeyButton_ = button(central, "Stop Ctrl+S", "Command3");
+    scheduleButton_ = button(central, "Schedule", "Command2");
+    audioPlayerButton_ = button(central, "Audio Player", "Command4");
+    outputFileButton_ = button(central, "Output File", "Command5");
+    formatSettingsButton_ = button(central, "Format Settings", "Command6");
+    helpButton_ = button(central, "Help", "Command10");
+    aboutButton_ = button(central, "About", "Command11");
+    closeButton_ = button(central, "Close", "Command12");
+    editId3Button_ = button(central, "Edit ID3", "Command13");
+    converterButton_ = button(central, "Audio Converter", "Command14");
 
-    Label1 = new ElapsedLabel(QStringLiteral("0:00.000"), central);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    QFont big = Label1->font();
+    elapsedLabel_ = new ElapsedLabel(QStringLiteral("0:00.000"), central);
+    elapsedLabel_->setObjectName(QStringLiteral("Label1"));
+    QFont big = elapsedLabel_->font();
     big.setPointSizeF(big.pointSizeF() * 2);
     big.setBold(true);
-    Label1->setFont(big);
+    elapsedLabel_->setFont(big);
 
-    slPosition = new SeekSlider(Qt::Horizontal, central);
-    slPosition->setObjectName(QStringLiteral("slPosition"));
-    slPosition->setRange(0, PlaybackController::kSliderRange);
+    positionSlider_ = new SeekSlider(Qt::Horizontal, central);
+    positionSlider_->setObjectName(QStringLiteral("slPosition"));
+    positionSlider_->setRange(0, PlaybackController::kSliderRange);
 
-    AudioDisplay1 = new AudioDisplay(central);
-    AudioDisplay1->setObjectName(QStringLiteral("AudioDisplay1"));
-    AV1 = new AudioVisualization(central);
-    AV1->setObjectName(QStringLiteral("AV1"));
+    waveform_ = new AudioDisplay(central);
+    waveform_->setObjectName(QStringLiteral("AudioDisplay1"));
+    spectrum_ = new AudioVisualization(central);
+    spectrum_->setObjectName(QStringLiteral("AV1"));
 
-    Frame1 = new QGroupBox(QStringLiteral("Double Click list to Play Recording"), central);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    ListView1 = new QTreeWidget(Frame1);
-    ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->viewport()->installEventFilter(this);
-    auto *frameLayout = new QVBoxLayout(Frame1);
-    frameLayout->addWidget(ListView1);
+    auto *listFrame = new QGroupBox(QStringLiteral("Double Click list to Play Recording"), central);
+    listFrame->setObjectName(QStringLiteral("Frame1"));
+    fileList_ = new QTreeWidget(listFrame);
+    fileList_->setObjectName(QStringLiteral("ListView1"));
+    fileList_->viewport()->installEventFilter(this);
+    auto *frameLayout = new QVBoxLayout(listFrame);
+    frameLayout->addWidget(fileList_);
 
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
-    statusPanel1 = new QLabel(bar);
-    statusPanel1->setObjectName(QStringLiteral("Panel1"));
-    statusPanel2 = new QLabel(bar);
-    statusPanel2->setObjectName(QStringLiteral("Panel2"));
-    bar->addWidget(statusPanel1, 3);
-    bar->addWidget(statusPanel2, 2);
+    fileStatus_ = new QLabel(bar);
+    fileStatus_->setObjectName(QStringLiteral("Panel1"));
+    formatStatus_ = new QLabel(bar);
+    formatStatus_->setObjectName(QStringLiteral("Panel2"));
+    bar->addWidget(fileStatus_, 3);
+    bar->addWidget(formatStatus_, 2);
 
     auto *inputs = new QGridLayout;
     inputs->addWidget(new QLabel(QStringLiteral("Device"), central), 0, 0);
-    inputs->addWidget(DeviceCombo, 0, 1);
+    inputs->addWidget(deviceCombo_, 0, 1);
     inputs->addWidget(new QLabel(QStringLiteral("Source"), central), 1, 0);
-    inputs->addWidget(cmbSrcInput, 1, 1);
+    inputs->addWidget(sourceCombo_, 1, 1);
     inputs->addWidget(new QLabel(QStringLiteral("Format"), central), 2, 0);
-    inputs->addWidget(cboEncoders, 2, 1);
+    inputs->addWidget(formatCombo_, 2, 1);
     inputs->setColumnStretch(1, 1);
 
     auto *transport = new QHBoxLayout;
-    for (QWidget *w : {static_cast<QWidget *>(cmdrecord), static_cast<QWidget *>(cmdStop),
-                       static_cast<QWidget *>(cmdPlay), static_cast<QWidget *>(cmdPause)})
+    for (QWidget *w : {static_cast<QWidget *>(recordButton_), static_cast<QWidget *>(stopButton_),
+                       static_cast<QWidget *>(playButton_), static_cast<QWidget *>(pauseButton_)})
         transport->addWidget(w);
-    transport->addWidget(Label1, 1, Qt::AlignCenter);
+    transport->addWidget(elapsedLabel_, 1, Qt::AlignCenter);
 
     auto *displays = new QHBoxLayout;
-    displays->addWidget(AudioDisplay1, 1);
-    displays->addWidget(AV1, 1);
+    displays->addWidget(waveform_, 1);
+    displays->addWidget(spectrum_, 1);
 
     auto *tools = new QGridLayout;
-    const QList<QPushButton *> toolButtons{Command1,  Command3,  Command6,  Command5,
-                                           Command2,  Command4,  Command14, Command13,
-                                           Command10, Command11, Command12};
+    const QList<QPushButton *> toolButtons{
+        recordHotkeyButton_, stopHotkeyButton_,  formatSettingsButton_, outputFileButton_,
+        scheduleButton_,     audioPlayerButton_, converterButton_,      editId3Button_,
+        helpButton_,         aboutButton_,       closeButton_};
     for (int i = 0; i < toolButtons.size(); ++i)
         tools->addWidget(toolButtons[i], i / 6, i % 6);
 
     auto *layout = new QVBoxLayout(central);
     layout->addLayout(inputs);
     layout->addLayout(transport);
-    layout->addWidget(slPosition);
+    layout->addWidget(positionSlider_);
     layout->addLayout(displays);
-    layout->addWidget(Frame1, 1);
+    layout->addWidget(listFrame, 1);
     layout->addLayout(tools);
 
     menus_ = MainMenus::build(menuBar());
@@ -188,110 +188,108 @@ void Form1::buildWindow() {
 // The elapsed time changes twenty times a second while recording or playing; a
 // label of fixed size repaints itself without making the window lay out again.
 void Form1::fixElapsedLabelSize() {
-    Label1->ensurePolished();
-    const QString shown = Label1->text();
-    Label1->setText(QStringLiteral("0000:00.000"));
-    Label1->setFixedSize(Label1->sizeHint());
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setText(shown);
+    elapsedLabel_->ensurePolished();
+    const QString shown = elapsedLabel_->text();
+    elapsedLabel_->setText(QStringLiteral("0000:00.000"));
+    elapsedLabel_->setFixedSize(elapsedLabel_->sizeHint());
+    elapsedLabel_->setAlignment(Qt::AlignCenter);
+    elapsedLabel_->setText(shown);
 }
 
-void Form1::Form_Load() {
+void Form1::createComponents() {
     Skin::applyTo(this);
     fixElapsedLabelSize();
 
-    AudioRecord_ = std::make_unique<AudioRecord>();
-    AudioFile_ = std::make_unique<AudioFile>();
-    AudioFile_->SetWavFormatChooser(WavFormatDialog::chooserFor(this));
-    audioplayer_ = std::make_unique<AudioPlayer>();
-    sampleTools_ = std::make_unique<SampleTools>();
-    session_ = std::make_unique<RecordingSession>(*AudioRecord_, *AudioFile_);
-    session_->setDisplays(AV1, AudioDisplay1);
-    playback_ = std::make_unique<PlaybackController>(*audioplayer_, *AudioFile_);
-    playback_->setDisplays(AV1, AudioDisplay1);
-    list_ = std::make_unique<RecordedFilesView>(ListView1);
+    recorder_ = std::make_unique<AudioRecord>();
+    audioFile_ = std::make_unique<AudioFile>();
+    audioFile_->SetWavFormatChooser(WavFormatDialog::chooserFor(this));
+    player_ = std::make_unique<AudioPlayer>();
+    session_ = std::make_unique<RecordingSession>(*recorder_, *audioFile_);
+    session_->setDisplays(spectrum_, waveform_);
+    playback_ = std::make_unique<PlaybackController>(*player_, *audioFile_);
+    playback_->setDisplays(spectrum_, waveform_);
+    list_ = std::make_unique<RecordedFilesView>(fileList_);
     projects_ = std::make_unique<ProjectActions>(*list_, this);
 
-    connect(session_.get(), &RecordingSession::elapsedChanged, Label1, &QLabel::setText);
+    connect(session_.get(), &RecordingSession::elapsedChanged, elapsedLabel_, &QLabel::setText);
     // Once audio has reached the new file it may take the place of an earlier one.
     connect(session_.get(), &RecordingSession::elapsedChanged, this, [this] {
-        if (flgRecord_ && session_->framesWritten() > 0)
+        if (recording_ && session_->framesWritten() > 0)
             output_.commit();
     });
     connect(session_.get(), &RecordingSession::failed, this, &Form1::onRecordingFailed);
     connect(playback_.get(), &PlaybackController::progress, this,
             [this](const QString &elapsed, int slider) {
-                Label1->setText(elapsed);
+                elapsedLabel_->setText(elapsed);
                 if (slider >= 0)
-                    slPosition->setValue(slider);
+                    positionSlider_->setValue(slider);
             });
     connect(playback_.get(), &PlaybackController::stoppedPlaying, this,
-            [this] { slPosition->setValue(0); });
+            [this] { positionSlider_->setValue(0); });
 
-    if (AudioRecord_->DeviceCount() < 1) {
+    if (recorder_->DeviceCount() < 1) {
         reportNoDevice();
         return;
     }
     fillDevices();
     fillEncoders();
     applyStoredSettings();
-    AV1->SetWantedSamples(4096);
+    spectrum_->SetWantedSamples(4096);
     registerHotkeys();
 }
 
 void Form1::fillDevices() {
-    const QSignalBlocker block(DeviceCombo);
-    DeviceCombo->clear();
-    int remembered = AudioRecord_->CurrentDevice();
-    const int count = AudioRecord_->DeviceCount();
+    const QSignalBlocker block(deviceCombo_);
+    deviceCombo_->clear();
+    int remembered = recorder_->CurrentDevice();
+    const int count = recorder_->DeviceCount();
     for (int device = 0; device <= count; ++device) {
-        AudioRecord_->SetCurrentDevice(device);
-        if (AudioRecord_->DeviceUsable())
-            DeviceCombo->addItem(AudioRecord_->DeviceName(), device);
+        recorder_->SetCurrentDevice(device);
+        if (recorder_->DeviceUsable())
+            deviceCombo_->addItem(recorder_->DeviceName(), device);
     }
-    if (DeviceCombo->count() == 0)
+    if (deviceCombo_->count() == 0)
         return;
-    int index = DeviceCombo->findData(remembered);
+    int index = deviceCombo_->findData(remembered);
     if (index < 0)
-        index = std::min(std::max(remembered, 0), DeviceCombo->count() - 1);
-    AudioRecord_->SetCurrentDevice(DeviceCombo->itemData(index).toInt());
-    DeviceCombo->setCurrentIndex(index);
-    CountSrc_ = AudioRecord_->SourceCount();
+        index = std::min(std::max(remembered, 0), deviceCombo_->count() - 1);
+    recorder_->SetCurrentDevice(deviceCombo_->itemData(index).toInt());
+    deviceCombo_->setCurrentIndex(index);
     fillSources();
 }
 
 void Form1::fillSources() {
-    const QSignalBlocker block(cmbSrcInput);
-    cmbSrcInput->clear();
-    const int count = AudioRecord_->SourceCount();
+    const QSignalBlocker block(sourceCombo_);
+    sourceCombo_->clear();
+    const int count = recorder_->SourceCount();
     if (count < 0)
         return;
-    int selected = AudioRecord_->CurrentSource();
+    int selected = recorder_->CurrentSource();
     for (int line = 0; line <= count; ++line) {
-        AudioRecord_->SetCurrentSource(line);
-        cmbSrcInput->addItem(AudioRecord_->SourceName());
-        if (AudioRecord_->SourceSelected())
+        recorder_->SetCurrentSource(line);
+        sourceCombo_->addItem(recorder_->SourceName());
+        if (recorder_->SourceSelected())
             selected = line;
     }
     selected = std::clamp(selected, 0, count);
-    AudioRecord_->SetCurrentSource(selected);
-    cmbSrcInput->setCurrentIndex(selected);
+    recorder_->SetCurrentSource(selected);
+    sourceCombo_->setCurrentIndex(selected);
 }
 
 void Form1::fillEncoders() {
-    cboEncoders->clear();
+    formatCombo_->clear();
     for (const char *name : kEncoders)
-        cboEncoders->addItem(QString::fromLatin1(name));
-    cboEncoders->setCurrentIndex(0);
+        formatCombo_->addItem(QString::fromLatin1(name));
+    formatCombo_->setCurrentIndex(0);
     const QString stored =
         Inifun::ReadIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Set),
                         QString::fromLatin1(keys::OutputFormat));
-    cboEncoders->setCurrentIndex(settingsvalue::outputFormatIndex(stored, cboEncoders->count()));
+    formatCombo_->setCurrentIndex(settingsvalue::outputFormatIndex(stored, formatCombo_->count()));
 }
 
 void Form1::applyStoredSettings() {
-    StoredSettings::applyFormats(*AudioFile_, formatValues_, Inifun::settingsFile());
-    StoredSettings::applyFilters(*AudioRecord_, Inifun::settingsFile());
+    StoredSettings::applyFormats(*audioFile_, formatValues_, Inifun::settingsFile());
+    StoredSettings::applyFilters(*recorder_, Inifun::settingsFile());
 }
 
 void Form1::registerHotkeys() {
@@ -301,35 +299,35 @@ void Form1::registerHotkeys() {
     connect(hotkeys_.get(), &GlobalHotkeys::hotkeyPressed, this, [this](int id) {
         if (id == GlobalHotkeys::RecordId)
             StartRecord();
-        else if (flgRecord_)
+        else if (recording_)
             StopRecord();
     });
 }
 
 void Form1::connectActions() {
-    connect(cmdrecord, &QPushButton::clicked, this, &Form1::cmdrecord_Click);
-    connect(Command1, &QPushButton::clicked, this, &Form1::cmdrecord_Click);
-    connect(cmdStop, &QPushButton::clicked, this, &Form1::cmdStop_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form1::cmdStop_Click);
-    connect(cmdPlay, &QPushButton::clicked, this, &Form1::cmdPlay_Click);
-    connect(cmdPause, &QPushButton::clicked, this, &Form1::cmdPause_Click);
-    connect(DeviceCombo, &QComboBox::activated, this, &Form1::DeviceCombo_Click);
-    connect(cmbSrcInput, &QComboBox::activated, this, &Form1::cmbSrcInput_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
-    connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
-    connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
-    connect(Command12, &QPushButton::clicked, this, &Form1::Command12_Click);
+    connect(recordButton_, &QPushButton::clicked, this, &Form1::StartRecord);
+    connect(recordHotkeyButton_, &QPushButton::clicked, this, &Form1::StartRecord);
+    connect(stopButton_, &QPushButton::clicked, this, &Form1::stopRecordingOrPlayback);
+    connect(stopHotkeyButton_, &QPushButton::clicked, this, &Form1::stopRecordingOrPlayback);
+    connect(playButton_, &QPushButton::clicked, this, &Form1::playSelected);
+    connect(pauseButton_, &QPushButton::clicked, this, &Form1::pauseOrResume);
+    connect(deviceCombo_, &QComboBox::activated, this, &Form1::chooseDevice);
+    connect(sourceCombo_, &QComboBox::activated, this, &Form1::chooseSource);
+    connect(scheduleButton_, &QPushButton::clicked, this, &Form1::openSchedule);
+    connect(outputFileButton_, &QPushButton::clicked, this, &Form1::openOutputFile);
+    connect(formatSettingsButton_, &QPushButton::clicked, this, &Form1::openFormatSettings);
+    connect(helpButton_, &QPushButton::clicked, this, &Form1::openHelp);
+    connect(aboutButton_, &QPushButton::clicked, this, &Form1::openAbout);
+    connect(closeButton_, &QPushButton::clicked, this, &Form1::exitsystem);
 
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { playSelected(); });
-    connect(slPosition, &QSlider::sliderPressed, this, [this] {
+    connect(fileList_, &QTreeWidget::itemDoubleClicked, this, [this] { playSelected(); });
+    connect(positionSlider_, &QSlider::sliderPressed, this, [this] {
         if (playback_)
             playback_->beginDrag();
     });
-    connect(slPosition, &QSlider::sliderReleased, this, [this] {
+    connect(positionSlider_, &QSlider::sliderReleased, this, [this] {
         if (playback_)
-            playback_->endDrag(slPosition->value());
+            playback_->endDrag(positionSlider_->value());
     });
 
     const MainMenus &m = menus_;
@@ -338,57 +336,57 @@ void Form1::connectActions() {
     connect(m.saveProject, &QAction::triggered, this, [this] { projects_->saveProject(); });
     connect(m.exit, &QAction::triggered, this, &Form1::exitsystem);
     connect(m.playSelected, &QAction::triggered, this, [this] { playSelected(); });
-    connect(m.rename, &QAction::triggered, this, &Form1::mnuRename_Click);
-    connect(m.remove, &QAction::triggered, this, &Form1::mnuRemove_Click);
-    connect(m.deleteFile, &QAction::triggered, this, &Form1::mnuDelete_Click);
+    connect(m.rename, &QAction::triggered, this, &Form1::renameSelected);
+    connect(m.remove, &QAction::triggered, this, &Form1::removeSelected);
+    connect(m.deleteFile, &QAction::triggered, this, &Form1::deleteSelected);
     connect(m.record, &QAction::triggered, this, &Form1::StartRecord);
     connect(m.stop, &QAction::triggered, this, &Form1::StopRecord);
     connect(m.playAudio, &QAction::triggered, this, [this] { playSelected(); });
-    connect(m.pausePlay, &QAction::triggered, this, &Form1::cmdPause_Click);
+    connect(m.pausePlay, &QAction::triggered, this, &Form1::pauseOrResume);
     connect(m.stopPlay, &QAction::triggered, this, &Form1::stopPlayback);
-    connect(m.outputFile, &QAction::triggered, this, &Form1::Command5_Click);
-    connect(m.formatSettings, &QAction::triggered, this, &Form1::Command6_Click);
-    connect(m.schedule, &QAction::triggered, this, &Form1::Command2_Click);
-    connect(m.recordControl, &QAction::triggered, this, &Form1::mnuRecordControl_Click);
-    connect(m.helpContents, &QAction::triggered, this, &Form1::Command10_Click);
+    connect(m.outputFile, &QAction::triggered, this, &Form1::openOutputFile);
+    connect(m.formatSettings, &QAction::triggered, this, &Form1::openFormatSettings);
+    connect(m.schedule, &QAction::triggered, this, &Form1::openSchedule);
+    connect(m.recordControl, &QAction::triggered, this, &Form1::openRecordControl);
+    connect(m.helpContents, &QAction::triggered, this, &Form1::openHelp);
     connect(m.homePage, &QAction::triggered, this,
             [] { ShellOpen::open(QString::fromLatin1(kHomePageUrl)); });
     connect(m.support, &QAction::triggered, this,
             [] { ShellOpen::open(QString::fromLatin1(kSupportUrl)); });
-    connect(m.about, &QAction::triggered, this, &Form1::Command11_Click);
+    connect(m.about, &QAction::triggered, this, &Form1::openAbout);
 
     const auto openConverter = [this] {
         frmcov converter(this);
         converter.exec();
     };
-    connect(Command14, &QPushButton::clicked, this, openConverter);
+    connect(converterButton_, &QPushButton::clicked, this, openConverter);
     connect(m.audioConverter, &QAction::triggered, this, openConverter);
 
     const auto openTagEditor = [this] {
         Frmid3v editor(this);
         editor.exec();
     };
-    connect(Command13, &QPushButton::clicked, this, openTagEditor);
+    connect(editId3Button_, &QPushButton::clicked, this, openTagEditor);
     connect(m.editId3, &QAction::triggered, this, openTagEditor);
 
     const auto openPlayer = [this] {
         MPlay3 player(this);
         player.exec();
     };
-    connect(Command4, &QPushButton::clicked, this, openPlayer);
+    connect(audioPlayerButton_, &QPushButton::clicked, this, openPlayer);
     connect(m.audioPlayer, &QAction::triggered, this, openPlayer);
     m.schedule->setEnabled(false);
-    Command2->setEnabled(false);
+    scheduleButton_->setEnabled(false);
 
     if (tray_ != nullptr) {
         tray_->setMainWindow(this);
         connect(tray_, &frmtray::webRequested, this,
                 [] { ShellOpen::open(QString::fromLatin1(kOnTheWebUrl)); });
-        connect(tray_, &frmtray::helpRequested, this, &Form1::Command10_Click);
-        connect(tray_, &frmtray::settingsRequested, this, &Form1::Command6_Click);
+        connect(tray_, &frmtray::helpRequested, this, &Form1::openHelp);
+        connect(tray_, &frmtray::settingsRequested, this, &Form1::openFormatSettings);
         connect(tray_, &frmtray::recordRequested, this, &Form1::StartRecord);
         connect(tray_, &frmtray::stopRequested, this, [this] {
-            if (flgRecord_)
+            if (recording_)
                 StopRecord();
         });
         connect(tray_, &frmtray::exitRequested, this, &Form1::exitsystem);
@@ -398,7 +396,7 @@ void Form1::connectActions() {
 void Form1::setScheduleWindow(QDialog *form5) {
     form5_ = form5;
     menus_.schedule->setEnabled(form5 != nullptr);
-    Command2->setEnabled(form5 != nullptr);
+    scheduleButton_->setEnabled(form5 != nullptr);
 }
 
 void Form1::setClock(OutputPathBuilder::Clock clock) {
@@ -413,27 +411,26 @@ void Form1::StartRecord() {
         startFailure_ = StartFailure::closing().reason;
         return;
     }
-    if (flgRecord_)
+    if (recording_)
         StopRecord();
     stopPlayback();
     const OutputPathBuilder::Plan plan =
-        paths_.plan(Inifun::settingsFile(), cboEncoders->currentText(), list_->model().count());
-    prefix_ = plan.prefix;
+        paths_.plan(Inifun::settingsFile(), formatCombo_->currentText(), list_->model().count());
     startTime_ = plan.startTime;
-    flgRecord_ = false;
-    if (cboEncoders->count() == 0) { // no recording device when the window loaded
-        reportStartFailure(plan.path, StartFailure::recorderRefused(AudioRecord_->ServerConnected(),
+    recording_ = false;
+    if (formatCombo_->count() == 0) { // no recording device when the window loaded
+        reportStartFailure(plan.path, StartFailure::recorderRefused(recorder_->ServerConnected(),
                                                                     false, QString()));
         return;
     }
     output_ = RecordingOutput(plan.path);
     if (!session_->start(output_.writePath())) {
         const StartFailure failure =
-            AudioFile_->FileStatus() < 0
-                ? StartFailure::fileNotCreated(plan.path, AudioFile_->LastError())
-                : StartFailure::recorderRefused(AudioRecord_->ServerConnected(),
-                                                AudioRecord_->DeviceCount() > 0,
-                                                AudioRecord_->LastError());
+            audioFile_->FileStatus() < 0
+                ? StartFailure::fileNotCreated(plan.path, audioFile_->LastError())
+                : StartFailure::recorderRefused(recorder_->ServerConnected(),
+                                                recorder_->DeviceCount() > 0,
+                                                recorder_->LastError());
         output_.discard();
         reportStartFailure(plan.path, failure);
         return;
@@ -441,8 +438,8 @@ void Form1::StartRecord() {
     startFailure_.clear();
     ++recordingNumber_;
     outputPath_ = plan.path;
-    showStatus(outputPath_, AudioFile_->FormatDescription());
-    flgRecord_ = true;
+    showStatus(outputPath_, audioFile_->FormatDescription());
+    recording_ = true;
     setRecordingButtons(true);
 }
 
@@ -455,19 +452,20 @@ void Form1::onRecordingFailed(const QString &reason) {
 }
 
 void Form1::finishRecording(const QString &failure) {
-    if (!flgRecord_ || !session_)
+    if (!recording_ || !session_)
         return;
-    flgRecord_ = false;
+    recording_ = false;
     session_->stop();
     setRecordingButtons(false);
-    AV1->SetSamples({});
-    AudioDisplay1->SetSamples({});
+    spectrum_->SetSamples({});
+    waveform_->SetSamples({});
     const QString reason = failure.isEmpty() ? session_->writeFailure() : failure;
     const bool failed = !reason.isEmpty();
     switch (output_.finish(session_->framesWritten(), failed)) {
     case RecordingOutput::Outcome::Kept:
         showStatus(outputPath_, QStringLiteral("Done"));
-        list_->append(list_->model().finishedRecording(outputPath_, Label1->text(), startTime_));
+        list_->append(
+            list_->model().finishedRecording(outputPath_, elapsedLabel_->text(), startTime_));
         if (failed)
             showFailureOnce(reason);
         return;
@@ -478,10 +476,10 @@ void Form1::finishRecording(const QString &failure) {
         }
         // Not one sample reached the file: to the user this start failed.
         reportStartFailure(outputPath_,
-                           AudioFile_->FileStatus() < 0
-                               ? StartFailure::audioNotWritten(outputPath_, AudioFile_->LastError())
-                               : StartFailure::recorderRefused(AudioRecord_->ServerConnected(),
-                                                               true, AudioRecord_->LastError()));
+                           audioFile_->FileStatus() < 0
+                               ? StartFailure::audioNotWritten(outputPath_, audioFile_->LastError())
+                               : StartFailure::recorderRefused(recorder_->ServerConnected(), true,
+                                                               recorder_->LastError()));
         return;
     case RecordingOutput::Outcome::Vanished:
         showStatus(outputPath_, QStringLiteral("Lost: the file is gone"));
@@ -499,7 +497,7 @@ void Form1::reportStartFailure(const QString &path, const StartFailure &failure)
 }
 
 void Form1::reportNoDevice() {
-    const StartFailure notice = StartFailure::noDevice(AudioRecord_->ServerConnected());
+    const StartFailure notice = StartFailure::noDevice(recorder_->ServerConnected());
     showStatus(QStringLiteral("Nothing to record from"), notice.reason);
     // Once, over the window rather than before it appears.
     QMetaObject::invokeMethod(
@@ -516,46 +514,43 @@ void Form1::showFailureOnce(const QString &text, QMessageBox::Icon icon) {
 }
 
 void Form1::setRecordingButtons(bool recording) {
-    for (QPushButton *b : {cmdPause, cmdPlay, cmdrecord, Command1, Command4})
+    for (QPushButton *b :
+         {pauseButton_, playButton_, recordButton_, recordHotkeyButton_, audioPlayerButton_})
         b->setEnabled(!recording);
     menus_.audioPlayer->setEnabled(!recording);
 }
 
-void Form1::showStatus(const QString &panel1, const QString &panel2) {
-    statusPanel1->setText(panel1);
-    statusPanel2->setText(panel2);
+void Form1::showStatus(const QString &file, const QString &format) {
+    fileStatus_->setText(file);
+    formatStatus_->setText(format);
 }
 
-void Form1::cmdrecord_Click() {
-    StartRecord();
-}
-
-void Form1::cmdStop_Click() {
-    if (flgRecord_)
+void Form1::stopRecordingOrPlayback() {
+    if (recording_)
         StopRecord();
     else
         stopPlayback();
-    AudioDisplay1->SetSamples({});
+    waveform_->SetSamples({});
 }
 
-void Form1::DeviceCombo_Click() {
-    if (!AudioRecord_ || DeviceCombo->currentIndex() < 0)
+void Form1::chooseDevice() {
+    if (!recorder_ || deviceCombo_->currentIndex() < 0)
         return;
-    AudioRecord_->SetCurrentDevice(DeviceCombo->currentData().toInt());
+    recorder_->SetCurrentDevice(deviceCombo_->currentData().toInt());
     fillSources();
 }
 
-void Form1::cmbSrcInput_Click() {
-    if (!AudioRecord_ || cmbSrcInput->currentIndex() < 0)
+void Form1::chooseSource() {
+    if (!recorder_ || sourceCombo_->currentIndex() < 0)
         return;
-    AudioRecord_->SetCurrentSource(cmbSrcInput->currentIndex());
-    AudioRecord_->SetSourceSelected(true);
+    recorder_->SetCurrentSource(sourceCombo_->currentIndex());
+    recorder_->SetSourceSelected(true);
 }
 
 // --- playback and the list ----------------------------------------------------------------
 
 void Form1::playSelected() {
-    if (flgRecord_ || !playback_)
+    if (recording_ || !playback_)
         return;
     stopPlayback();
     const int index = list_->selectedIndex();
@@ -567,21 +562,17 @@ void Form1::playSelected() {
 }
 
 void Form1::stopPlayback() {
-    if (flgRecord_ || !playback_)
+    if (recording_ || !playback_)
         return;
     playback_->stop();
 }
 
-void Form1::cmdPlay_Click() {
-    playSelected();
-}
-
-void Form1::cmdPause_Click() {
+void Form1::pauseOrResume() {
     if (playback_)
         playback_->pauseResume();
 }
 
-void Form1::mnuRename_Click() {
+void Form1::renameSelected() {
     const int index = list_->selectedIndex();
     if (!list_->model().isValidIndex(index))
         return;
@@ -602,15 +593,15 @@ void Form1::mnuRename_Click() {
         MessageBox::show(this, result.message->text, result.message->icon);
 }
 
-void Form1::mnuRemove_Click() {
+void Form1::removeSelected() {
     const int index = list_->selectedIndex();
     if (!list_->model().remove(index))
         return;
     list_->refresh();
-    ListView1->setCurrentItem(nullptr);
+    fileList_->setCurrentItem(nullptr);
 }
 
-void Form1::mnuDelete_Click() {
+void Form1::deleteSelected() {
     const int index = list_->selectedIndex();
     if (!list_->model().isValidIndex(index))
         return;
@@ -624,15 +615,15 @@ void Form1::mnuDelete_Click() {
         stopPlayback();
     list_->model().deleteFile(index);
     list_->refresh();
-    ListView1->setCurrentItem(nullptr);
+    fileList_->setCurrentItem(nullptr);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == ListView1->viewport() && event->type() == QEvent::MouseButtonPress) {
+    if (watched == fileList_->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton) {
-            if (QTreeWidgetItem *item = ListView1->itemAt(mouse->position().toPoint())) {
-                ListView1->setCurrentItem(item);
+            if (QTreeWidgetItem *item = fileList_->itemAt(mouse->position().toPoint())) {
+                fileList_->setCurrentItem(item);
                 item->setSelected(true);
             }
             menus_.edit->popup(mouse->globalPosition().toPoint());
@@ -644,38 +635,34 @@ bool Form1::eventFilter(QObject *watched, QEvent *event) {
 
 // --- other windows ------------------------------------------------------------------------
 
-void Form1::Command2_Click() {
+void Form1::openSchedule() {
     if (form5_) {
         form5_->exec();
     }
 }
 
-void Form1::Command5_Click() {
+void Form1::openOutputFile() {
     Form4 window(this);
     window.exec();
 }
 
-void Form1::Command6_Click() {
-    if (!AudioRecord_ || !AudioFile_)
+void Form1::openFormatSettings() {
+    if (!recorder_ || !audioFile_)
         return;
-    Form2 window(*AudioRecord_, *AudioFile_, formatValues_, this);
+    Form2 window(*recorder_, *audioFile_, formatValues_, this);
     window.exec();
 }
 
-void Form1::Command10_Click() {
+void Form1::openHelp() {
     HelpOpener::open();
 }
 
-void Form1::Command11_Click() {
+void Form1::openAbout() {
     Form3 about(this);
     about.exec();
 }
 
-void Form1::Command12_Click() {
-    exitsystem();
-}
-
-void Form1::mnuRecordControl_Click() {
+void Form1::openRecordControl() {
     MixerLauncher().launch();
 }
 
@@ -699,25 +686,24 @@ void Form1::exitsystem() {
     if (exited_ || exiting_)
         return;
     exiting_ = true;
-    if (flgRecord_)
+    if (recording_)
         StopRecord();
     stopPlayback();
     if (tray_ != nullptr)
         tray_->removeIcon();
     projects_->offerSaveAtExit();
     // Nothing can have started meanwhile; should anything run, it ends the normal way.
-    if (flgRecord_)
+    if (recording_)
         StopRecord();
-    if (cboEncoders->count() > 0)
+    if (formatCombo_->count() > 0)
         Inifun::WriteIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Set),
                          QString::fromLatin1(keys::OutputFormat),
-                         QString::number(cboEncoders->currentIndex()));
+                         QString::number(formatCombo_->currentIndex()));
     playback_.reset();
     session_.reset();
-    audioplayer_.reset();
-    AudioFile_.reset();
-    AudioRecord_.reset();
-    sampleTools_.reset();
+    player_.reset();
+    audioFile_.reset();
+    recorder_.reset();
     if (hotkeys_)
         hotkeys_->unregisterHotkeys();
     hotkeys_.reset();

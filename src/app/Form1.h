@@ -36,7 +36,6 @@ class PlaybackController;
 class ProjectActions;
 class RecordedFilesView;
 class RecordingSession;
-class SampleTools;
 class frmtray;
 struct StartFailure;
 
@@ -54,14 +53,13 @@ public:
 
     void StartRecord() override;
     void StopRecord() override;
-    bool isRecording() const override { return flgRecord_; }
+    bool isRecording() const override { return recording_; }
     QString startFailure() const override { return startFailure_; }
     quint64 recordingNumber() const override { return recordingNumber_; }
-    bool flgRecord() const { return flgRecord_; }
 
     // The components the option windows configure; null after exitsystem().
-    AudioRecord *audioRecord() const { return AudioRecord_.get(); }
-    AudioFile *audioFile() const { return AudioFile_.get(); }
+    AudioRecord *audioRecord() const { return recorder_.get(); }
+    AudioFile *audioFile() const { return audioFile_.get(); }
     FormatValues &formatValues() { return formatValues_; }
 
     // Stops what runs, offers to save the list, stores the format, releases
@@ -80,22 +78,25 @@ public:
     const MainMenus &menus() const { return menus_; }
 
 public slots:
-    void cmdrecord_Click();
-    void cmdStop_Click();
-    void cmdPlay_Click();
-    void cmdPause_Click();
-    void DeviceCombo_Click();
-    void cmbSrcInput_Click();
-    void Command2_Click();  // Schedule
-    void Command5_Click();  // Output File
-    void Command6_Click();  // Format Settings
-    void Command10_Click(); // Help
-    void Command11_Click(); // About
-    void Command12_Click(); // Close
-    void mnuRename_Click();
-    void mnuRemove_Click();
-    void mnuDelete_Click();
-    void mnuRecordControl_Click();
+    // Stop: ends the recording, or the playback when nothing records.
+    void stopRecordingOrPlayback();
+    // Plays the selected recorded file (Play, a double click, the menus).
+    void playSelected();
+    void pauseOrResume();
+    // The device list: its sources fill the source list.
+    void chooseDevice();
+    // The source list: the chosen line feeds the recording.
+    void chooseSource();
+    void openSchedule();
+    void openOutputFile();
+    void openFormatSettings();
+    void openHelp();
+    void openAbout();
+    void renameSelected();
+    void removeSelected();
+    void deleteSelected();
+    // "Record Control": the desktop's recording mixer.
+    void openRecordControl();
 
 signals:
     // exitsystem() has finished: the program ends.
@@ -109,7 +110,7 @@ protected:
 private:
     void buildWindow();
     void connectActions();
-    void Form_Load();
+    void createComponents();
     void fixElapsedLabelSize();
     void fillDevices();
     void fillSources();
@@ -117,7 +118,6 @@ private:
     void applyStoredSettings();
     void registerHotkeys();
     void stopPlayback();
-    void playSelected();
     void onRecordingFailed(const QString &reason);
     // StopRecord, and the end of a recording that cannot go on (`failure` says why).
     void finishRecording(const QString &failure);
@@ -126,62 +126,58 @@ private:
     // One box per cause: a start failing again while its message is still open adds none.
     void showFailureOnce(const QString &text, QMessageBox::Icon icon = QMessageBox::Critical);
     void setRecordingButtons(bool recording);
-    void showStatus(const QString &panel1, const QString &panel2);
+    void showStatus(const QString &file, const QString &format);
 
     frmtray *tray_;
     QPointer<QDialog> form5_;
     FormatValues formatValues_; // the program-wide format values
     OutputPathBuilder paths_;
 
-    std::unique_ptr<AudioRecord> AudioRecord_;
-    std::unique_ptr<AudioFile> AudioFile_;
-    std::unique_ptr<AudioPlayer> audioplayer_;
-    std::unique_ptr<SampleTools> sampleTools_;
+    std::unique_ptr<AudioRecord> recorder_;
+    std::unique_ptr<AudioFile> audioFile_;
+    std::unique_ptr<AudioPlayer> player_;
     std::unique_ptr<RecordingSession> session_;
     std::unique_ptr<PlaybackController> playback_;
     std::unique_ptr<GlobalHotkeys> hotkeys_;
     std::unique_ptr<RecordedFilesView> list_;
     std::unique_ptr<ProjectActions> projects_;
 
-    bool flgRecord_ = false;
+    bool recording_ = false;
     bool exited_ = false;
     bool exiting_ = false;
-    int CountSrc_ = -1;
     QString outputPath_;
     RecordingOutput output_;
     QString startFailure_;
     quint64 recordingNumber_ = 0;
     QStringList openFailureMessages_;
-    QString prefix_;
     QDateTime startTime_;
 
     MainMenus menus_;
-    QComboBox *DeviceCombo = nullptr;
-    QComboBox *cmbSrcInput = nullptr;
-    QComboBox *cboEncoders = nullptr;
-    QPushButton *cmdrecord = nullptr;
-    QPushButton *cmdStop = nullptr;
-    QPushButton *cmdPlay = nullptr;
-    QPushButton *cmdPause = nullptr;
-    QPushButton *Command1 = nullptr;  // Record Ctrl+R
-    QPushButton *Command3 = nullptr;  // Stop Ctrl+S
-    QPushButton *Command2 = nullptr;  // Schedule
-    QPushButton *Command4 = nullptr;  // Audio Player
-    QPushButton *Command5 = nullptr;  // Output File
-    QPushButton *Command6 = nullptr;  // Format Settings
-    QPushButton *Command10 = nullptr; // Help
-    QPushButton *Command11 = nullptr; // About
-    QPushButton *Command12 = nullptr; // Close
-    QPushButton *Command13 = nullptr; // Edit ID3
-    QPushButton *Command14 = nullptr; // Audio Converter
-    QLabel *Label1 = nullptr;
-    QSlider *slPosition = nullptr;
-    QGroupBox *Frame1 = nullptr;
-    QTreeWidget *ListView1 = nullptr;
-    QLabel *statusPanel1 = nullptr;
-    QLabel *statusPanel2 = nullptr;
-    AudioDisplay *AudioDisplay1 = nullptr;
-    AudioVisualization *AV1 = nullptr;
+    QComboBox *deviceCombo_ = nullptr;
+    QComboBox *sourceCombo_ = nullptr;
+    QComboBox *formatCombo_ = nullptr;
+    QPushButton *recordButton_ = nullptr;
+    QPushButton *stopButton_ = nullptr;
+    QPushButton *playButton_ = nullptr;
+    QPushButton *pauseButton_ = nullptr;
+    QPushButton *recordHotkeyButton_ = nullptr; // "Record Ctrl+R"
+    QPushButton *stopHotkeyButton_ = nullptr;   // "Stop Ctrl+S"
+    QPushButton *scheduleButton_ = nullptr;
+    QPushButton *audioPlayerButton_ = nullptr;
+    QPushButton *outputFileButton_ = nullptr;
+    QPushButton *formatSettingsButton_ = nullptr;
+    QPushButton *helpButton_ = nullptr;
+    QPushButton *aboutButton_ = nullptr;
+    QPushButton *closeButton_ = nullptr;
+    QPushButton *editId3Button_ = nullptr;
+    QPushButton *converterButton_ = nullptr;
+    QLabel *elapsedLabel_ = nullptr;
+    QSlider *positionSlider_ = nullptr;
+    QTreeWidget *fileList_ = nullptr;
+    QLabel *fileStatus_ = nullptr;   // panel 1: the file recorded or played
+    QLabel *formatStatus_ = nullptr; // panel 2: its format, or "Done"
+    AudioDisplay *waveform_ = nullptr;
+    AudioVisualization *spectrum_ = nullptr;
 };
 
 } // namespace pelvanto

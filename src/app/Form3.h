@@ -2,9 +2,6 @@
 
 #include <QDialog>
 
-class QLabel;
-class QPushButton;
-
 namespace pelvanto {
 
 // The About window.
@@ -14,12 +11,8 @@ public:
     explicit Form3(QWidget *parent = nullptr);
 
 public slots:
-    void Command1_Click(); // Exit
-
-private:
-    QLabel *Label1 = nullptr;
-    QLabel *lblWeb = nullptr;
-    QPushButton *Command1 = nullptr;
+    // "Exit": closes the window and brings the main window forward.
+    void returnToMainWindow();
 };
 
 } // namespace pelvanto

@@ -41,34 +41,34 @@ QIcon frmtray::makeIcon() {
 }
 
 frmtray::frmtray(QObject *parent) : QObject(parent) {
-    m_menu = new QMenu(); // NOLINT(cppcoreguidelines-owning-memory): deleted in the destructor
+    menu_ = new QMenu(); // NOLINT(cppcoreguidelines-owning-memory): deleted in the destructor
     const auto add = [this](const char *text, void (frmtray::*signal)()) {
-        QAction *action = m_menu->addAction(QString::fromLatin1(text));
+        QAction *action = menu_->addAction(QString::fromLatin1(text));
         connect(action, &QAction::triggered, this, signal);
     };
     add("Pelvanto On the Web", &frmtray::webRequested);
     add("Help", &frmtray::helpRequested);
-    m_menu->addSeparator();
-    QAction *show = m_menu->addAction(QStringLiteral("Pelvanto"));
+    menu_->addSeparator();
+    QAction *show = menu_->addAction(QStringLiteral("Pelvanto"));
     connect(show, &QAction::triggered, this, &frmtray::restoreMainWindow);
-    m_menu->addSeparator();
+    menu_->addSeparator();
     add("Settings", &frmtray::settingsRequested);
-    m_menu->addSeparator();
+    menu_->addSeparator();
     add("Record Now", &frmtray::recordRequested);
     add("Stop Record", &frmtray::stopRequested);
-    m_menu->addSeparator();
+    menu_->addSeparator();
     add("Exit", &frmtray::exitRequested);
 
-    m_icon = new QSystemTrayIcon(makeIcon(), this);
-    m_icon->setToolTip(QString::fromLatin1(kAppTitle));
-    m_icon->setContextMenu(m_menu);
-    connect(m_icon, &QSystemTrayIcon::activated, this, &frmtray::activated);
-    m_icon->show();
+    icon_ = new QSystemTrayIcon(makeIcon(), this);
+    icon_->setToolTip(QString::fromLatin1(kAppTitle));
+    icon_->setContextMenu(menu_);
+    connect(icon_, &QSystemTrayIcon::activated, this, &frmtray::activated);
+    icon_->show();
 }
 
 frmtray::~frmtray() {
     removeIcon();
-    delete m_menu;
+    delete menu_;
 }
 
 bool frmtray::available() const {
@@ -76,23 +76,23 @@ bool frmtray::available() const {
 }
 
 void frmtray::setMainWindow(QWidget *window) {
-    m_mainWindow = window;
+    mainWindow_ = window;
 }
 
 void frmtray::restoreMainWindow() {
-    if (m_mainWindow) {
-        m_mainWindow->setWindowState((m_mainWindow->windowState() & ~Qt::WindowMinimized) |
-                                     Qt::WindowActive);
-        m_mainWindow->showNormal();
-        m_mainWindow->raise();
-        m_mainWindow->activateWindow();
+    if (mainWindow_) {
+        mainWindow_->setWindowState((mainWindow_->windowState() & ~Qt::WindowMinimized) |
+                                    Qt::WindowActive);
+        mainWindow_->showNormal();
+        mainWindow_->raise();
+        mainWindow_->activateWindow();
     }
     emit restoreRequested();
 }
 
 void frmtray::removeIcon() {
-    if (m_icon)
-        m_icon->hide();
+    if (icon_)
+        icon_->hide();
 }
 
 void frmtray::activated(QSystemTrayIcon::ActivationReason reason) {

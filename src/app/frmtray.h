@@ -34,8 +34,8 @@ public:
     // Takes the icon out of the notification area (at exit).
     void removeIcon();
 
-    QSystemTrayIcon *trayIcon() const { return m_icon; }
-    QMenu *menu() const { return m_menu; }
+    QSystemTrayIcon *trayIcon() const { return icon_; }
+    QMenu *menu() const { return menu_; }
 
     // The record-dot image of the icon, drawn at the sizes trays ask for.
     static QIcon makeIcon();
@@ -52,9 +52,9 @@ signals:
 private:
     void activated(QSystemTrayIcon::ActivationReason reason);
 
-    QMenu *m_menu = nullptr;
-    QSystemTrayIcon *m_icon = nullptr;
-    QPointer<QWidget> m_mainWindow;
+    QMenu *menu_ = nullptr;
+    QSystemTrayIcon *icon_ = nullptr;
+    QPointer<QWidget> mainWindow_;
 };
 
 } // namespace pelvanto

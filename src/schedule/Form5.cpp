@@ -41,51 +41,51 @@ Form5::Form5(RecordingControl &control, QWidget *parent, Clock clock, const QStr
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Schedule"));
 
-    ListView1 = named(new QTreeWidget(this), "ListView1");
-    ListView1->setColumnCount(5);
-    ListView1->setHeaderLabels({QStringLiteral("Start time"), QStringLiteral("Stop time"),
-                                QStringLiteral("File"), QStringLiteral("Status"),
-                                QStringLiteral("Comment")});
-    ListView1->setRootIsDecorated(false);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setAllColumnsShowFocus(true);
-    ListView1->header()->setStretchLastSection(true);
+    scheduleList_ = named(new QTreeWidget(this), "ListView1");
+    scheduleList_->setColumnCount(5);
+    scheduleList_->setHeaderLabels({QStringLiteral("Start time"), QStringLiteral("Stop time"),
+                                    QStringLiteral("File"), QStringLiteral("Status"),
+                                    QStringLiteral("Comment")});
+    scheduleList_->setRootIsDecorated(false);
+    scheduleList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    scheduleList_->setAllColumnsShowFocus(true);
+    scheduleList_->header()->setStretchLastSection(true);
 
-    Command1 = named(new QPushButton(QStringLiteral("Add"), this), "Command1");
-    Command2 = named(new QPushButton(QStringLiteral("Remove"), this), "Command2");
-    Command3 = named(new QPushButton(QStringLiteral("Clear"), this), "Command3");
-    Command4 = named(new QPushButton(QStringLiteral("OK"), this), "Command4");
+    auto *addButton = named(new QPushButton(QStringLiteral("Add"), this), "Command1");
+    auto *removeButton = named(new QPushButton(QStringLiteral("Remove"), this), "Command2");
+    auto *clearButton = named(new QPushButton(QStringLiteral("Clear"), this), "Command3");
+    auto *okButton = named(new QPushButton(QStringLiteral("OK"), this), "Command4");
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
-    buttons->addWidget(Command3);
+    buttons->addWidget(addButton);
+    buttons->addWidget(removeButton);
+    buttons->addWidget(clearButton);
     buttons->addStretch(1);
-    buttons->addWidget(Command4);
+    buttons->addWidget(okButton);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(ListView1);
+    layout->addWidget(scheduleList_);
     layout->addLayout(buttons);
     resize(640, 320);
 
-    connect(Command1, &QPushButton::clicked, this, &Form5::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form5::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form5::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &Form5::Command4_Click);
+    connect(addButton, &QPushButton::clicked, this, &Form5::addScheduledRecording);
+    connect(removeButton, &QPushButton::clicked, this, &Form5::removeSelected);
+    connect(clearButton, &QPushButton::clicked, this, &Form5::clearAll);
+    connect(okButton, &QPushButton::clicked, this, &Form5::saveAndHide);
 
     check_.rowStarted = [this](int row) { showStatus(row); };
 
-    Form_Load();
+    load();
 
-    Timer1 = named(new QTimer(this), "Timer1");
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &Form5::Timer1_Timer);
-    Timer1->start();
+    auto *checkTimer = named(new QTimer(this), "Timer1");
+    checkTimer->setInterval(1000);
+    connect(checkTimer, &QTimer::timeout, this, &Form5::checkSchedule);
+    checkTimer->start();
 }
 
 Form5::~Form5() {
     save();
 }
 
-void Form5::Form_Load() {
+void Form5::load() {
     Skin::applyTo(this);
     schedulefile::ensureExists(path_);
     const auto loaded = schedulefile::load(path_);
@@ -99,36 +99,36 @@ void Form5::Form_Load() {
 
 void Form5::addItem(const ScheduleItem &item) {
     items_.append(item);
-    ListView1->addTopLevelItem(makeRow(item));
+    scheduleList_->addTopLevelItem(makeRow(item));
 }
 
 void Form5::showStatus(int row) {
     if (row < 0 || row >= items_.size())
         return;
-    if (QTreeWidgetItem *view = ListView1->topLevelItem(row))
+    if (QTreeWidgetItem *view = scheduleList_->topLevelItem(row))
         view->setText(3, items_[row].status);
 }
 
-void Form5::Command1_Click() {
+void Form5::addScheduledRecording() {
     Form6 form(this, clock_);
     if (form.exec() == QDialog::Accepted)
         addItem(form.item());
 }
 
-void Form5::Command2_Click() {
-    QTreeWidgetItem *selected = ListView1->currentItem();
+void Form5::removeSelected() {
+    QTreeWidgetItem *selected = scheduleList_->currentItem();
     if (!selected || !selected->isSelected())
         return;
-    const int row = ListView1->indexOfTopLevelItem(selected);
+    const int row = scheduleList_->indexOfTopLevelItem(selected);
     if (row < 0 || row >= items_.size())
         return;
     items_.removeAt(row);
-    delete ListView1->takeTopLevelItem(row);
+    delete scheduleList_->takeTopLevelItem(row);
 }
 
-void Form5::Command3_Click() {
+void Form5::clearAll() {
     items_.clear();
-    ListView1->clear();
+    scheduleList_->clear();
 }
 
 bool Form5::save() {
@@ -141,7 +141,7 @@ bool Form5::save() {
     return true;
 }
 
-void Form5::Command4_Click() {
+void Form5::saveAndHide() {
     if (items_ != savedItems_) {
         if (!isReplaceableFile(path_))
             MessageBox::show(this, notRegularFileMessage(path_), QMessageBox::Critical);
@@ -157,10 +157,10 @@ void Form5::Command4_Click() {
 }
 
 void Form5::reject() {
-    Command4_Click();
+    saveAndHide();
 }
 
-void Form5::Timer1_Timer() {
+void Form5::checkSchedule() {
     check_.tick(items_);
 }
 

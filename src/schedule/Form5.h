@@ -9,8 +9,6 @@
 
 #include <functional>
 
-class QPushButton;
-class QTimer;
 class QTreeWidget;
 
 namespace pelvanto {
@@ -36,15 +34,20 @@ public:
     const ScheduleCheck &check() const { return check_; }
 
 public slots:
-    void Command1_Click(); // Add
-    void Command2_Click(); // Remove
-    void Command3_Click(); // Clear
-    void Command4_Click(); // OK
-    void Timer1_Timer();
+    // "Add": the scheduler window; its accepted row joins the list.
+    void addScheduledRecording();
+    // "Remove": the selected row.
+    void removeSelected();
+    // "Clear": every row.
+    void clearAll();
+    // "OK": saves the list and hides the window.
+    void saveAndHide();
+    // The once-a-second check.
+    void checkSchedule();
     void reject() override; // closing saves like "OK"
 
 private:
-    void Form_Load();
+    void load();
     bool save();
     void showStatus(int row);
 
@@ -55,12 +58,7 @@ private:
     bool loadFailed_ = false;
     ScheduleCheck check_;
 
-    QTreeWidget *ListView1 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command2 = nullptr;
-    QPushButton *Command3 = nullptr;
-    QPushButton *Command4 = nullptr;
-    QTimer *Timer1 = nullptr;
+    QTreeWidget *scheduleList_ = nullptr;
 };
 
 } // namespace pelvanto

@@ -42,79 +42,75 @@ Form6::Form6(QWidget *parent, Clock clock) : QDialog(parent), clock_(std::move(c
     setModal(true);
 
     const QString timeFormat = QStringLiteral("HH:mm:ss");
-    DTPicker1 = named(new QDateEdit(this), "DTPicker1");
-    DTPicker2 = named(new QTimeEdit(this), "DTPicker2");
-    DTPicker3 = named(new QDateEdit(this), "DTPicker3");
-    DTPicker4 = named(new QTimeEdit(this), "DTPicker4");
-    for (QDateEdit *d : {DTPicker1, DTPicker3})
+    startDate_ = named(new QDateEdit(this), "DTPicker1");
+    startTime_ = named(new QTimeEdit(this), "DTPicker2");
+    stopDate_ = named(new QDateEdit(this), "DTPicker3");
+    stopTime_ = named(new QTimeEdit(this), "DTPicker4");
+    for (QDateEdit *d : {startDate_, stopDate_})
         d->setCalendarPopup(true);
-    for (QTimeEdit *t : {DTPicker2, DTPicker4})
+    for (QTimeEdit *t : {startTime_, stopTime_})
         t->setDisplayFormat(timeFormat);
-    Text1 = named(new QLineEdit(this), "Text1");
-    SkinLabel1 = named(new QLabel(this), "SkinLabel1");
-    Command1 = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
-    Command2 = named(new QPushButton(QStringLiteral("Cancel"), this), "Command2");
-    Command1->setDefault(true);
+    commentEdit_ = named(new QLineEdit(this), "Text1");
+    clockLabel_ = named(new QLabel(this), "SkinLabel1");
+    auto *okButton = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
+    auto *cancelButton = named(new QPushButton(QStringLiteral("Cancel"), this), "Command2");
+    okButton->setDefault(true);
 
     auto *grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Start:"), this), 0, 0);
-    grid->addWidget(DTPicker1, 0, 1);
-    grid->addWidget(DTPicker2, 0, 2);
+    grid->addWidget(startDate_, 0, 1);
+    grid->addWidget(startTime_, 0, 2);
     grid->addWidget(new QLabel(QStringLiteral("End:"), this), 1, 0);
-    grid->addWidget(DTPicker3, 1, 1);
-    grid->addWidget(DTPicker4, 1, 2);
+    grid->addWidget(stopDate_, 1, 1);
+    grid->addWidget(stopTime_, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Comment:"), this), 2, 0);
-    grid->addWidget(Text1, 2, 1, 1, 2);
+    grid->addWidget(commentEdit_, 2, 1, 1, 2);
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(SkinLabel1, 1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    buttons->addWidget(clockLabel_, 1);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     auto *layout = new QGridLayout(this);
     layout->addLayout(grid, 0, 0);
     layout->addLayout(buttons, 1, 0);
 
-    connect(Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form6::Command2_Click);
+    connect(okButton, &QPushButton::clicked, this, &Form6::confirm);
+    connect(cancelButton, &QPushButton::clicked, this, &Form6::reject);
 
     Skin::applyTo(this);
     const QDateTime current = now();
-    DTPicker1->setDate(current.date());
-    DTPicker3->setDate(current.date());
-    DTPicker2->setTime(toSecond(current.time()));
-    DTPicker4->setTime(toSecond(current.time()));
-    Timer1_Timer();
+    startDate_->setDate(current.date());
+    stopDate_->setDate(current.date());
+    startTime_->setTime(toSecond(current.time()));
+    stopTime_->setTime(toSecond(current.time()));
+    showClock();
 
-    Timer1 = named(new QTimer(this), "Timer1");
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &Form6::Timer1_Timer);
-    Timer1->start();
+    auto *clockTimer = named(new QTimer(this), "Timer1");
+    clockTimer->setInterval(1000);
+    connect(clockTimer, &QTimer::timeout, this, &Form6::showClock);
+    clockTimer->start();
 }
 
 QDateTime Form6::now() const {
     return clock_ ? clock_() : QDateTime::currentDateTime();
 }
 
-void Form6::Timer1_Timer() {
+void Form6::showClock() {
     const QDateTime current = now();
-    SkinLabel1->setText(QLocale().toString(current.date(), QLocale::ShortFormat) +
-                        QLatin1Char(' ') + current.time().toString(QStringLiteral("HH:mm:ss")));
+    clockLabel_->setText(QLocale().toString(current.date(), QLocale::ShortFormat) +
+                         QLatin1Char(' ') + current.time().toString(QStringLiteral("HH:mm:ss")));
 }
 
-void Form6::Command1_Click() {
-    const QDateTime start(DTPicker1->date(), toSecond(DTPicker2->time()));
-    const QDateTime stop(DTPicker3->date(), toSecond(DTPicker4->time()));
+void Form6::confirm() {
+    const QDateTime start(startDate_->date(), toSecond(startTime_->time()));
+    const QDateTime stop(stopDate_->date(), toSecond(stopTime_->time()));
     if (!(stop > start)) {
         MessageBox::show(this, QStringLiteral("Time is error"), QMessageBox::Critical);
         return;
     }
     item_ =
         ScheduleItem{schedulefile::dateTimeText(start), schedulefile::dateTimeText(stop), QString(),
-                     QString::fromLatin1(schedulefile::kWaiting), oneLine(Text1->text())};
+                     QString::fromLatin1(schedulefile::kWaiting), oneLine(commentEdit_->text())};
     accept();
-}
-
-void Form6::Command2_Click() {
-    reject();
 }
 
 } // namespace pelvanto

@@ -10,9 +10,7 @@
 class QDateEdit;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QTimeEdit;
-class QTimer;
 
 namespace pelvanto {
 
@@ -28,9 +26,10 @@ public:
     const ScheduleItem &item() const { return item_; }
 
 public slots:
-    void Command1_Click(); // OK
-    void Command2_Click(); // Cancel
-    void Timer1_Timer();
+    // OK: refuses a stop that is not after the start, otherwise makes the row and closes.
+    void confirm();
+    // The clock beside the buttons, once a second.
+    void showClock();
 
 private:
     QDateTime now() const;
@@ -38,15 +37,12 @@ private:
     Clock clock_;
     ScheduleItem item_;
 
-    QDateEdit *DTPicker1 = nullptr;
-    QTimeEdit *DTPicker2 = nullptr;
-    QDateEdit *DTPicker3 = nullptr;
-    QTimeEdit *DTPicker4 = nullptr;
-    QLineEdit *Text1 = nullptr;
-    QLabel *SkinLabel1 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command2 = nullptr;
-    QTimer *Timer1 = nullptr;
+    QDateEdit *startDate_ = nullptr;
+    QTimeEdit *startTime_ = nullptr;
+    QDateEdit *stopDate_ = nullptr;
+    QTimeEdit *stopTime_ = nullptr;
+    QLineEdit *commentEdit_ = nullptr;
+    QLabel *clockLabel_ = nullptr;
 };
 
 } // namespace pelvanto

@@ -1,10 +1,9 @@
 #include "Form2.h"
 
+#include "FilterSettings.h"
 #include "FormatValues.h"
 #include "Inifun.h"
 #include "OptionWidgets.h"
-#include "SettingsKeys.h"
-#include "SettingsValues.h"
 #include "TelephonyWindows.h"
 #include "audiofile/AudioFile.h"
 #include "capture/AudioRecord.h"
@@ -34,21 +33,6 @@ namespace {
 
 constexpr int kVolumeMaximum = 65535;
 constexpr int kBalanceCentre = 50;
-constexpr int kPcmBits = 16;
-
-QString otherKey(const char *key) {
-    return Inifun::ReadIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Other),
-                           QString::fromLatin1(key));
-}
-
-void writeOther(const char *key, const QString &value) {
-    Inifun::WriteIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Other),
-                     QString::fromLatin1(key), value);
-}
-
-QString flagText(const QCheckBox *box) {
-    return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-}
 
 // Shows a description from its start.
 void showDescription(QLineEdit *field, const QString &text) {
@@ -64,25 +48,25 @@ template <typename T> T *named(T *widget, const QString &name) {
 } // namespace
 
 Form2::Form2(AudioRecord &record, AudioFile &file, FormatValues &values, QWidget *parent)
-    : QDialog(parent), m_record(record), m_file(file), m_values(values) {
+    : QDialog(parent), recorder_(record), audioFile_(file), values_(values) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Formats And Filters Settings "));
-    m_tabs = named(new QTabWidget(this), QStringLiteral("SSTab1"));
-    m_tabs->addTab(buildMixerTab(), QStringLiteral("Mixer"));
-    m_tabs->addTab(buildFormatsTab(), QStringLiteral("Formats And Filters Settings "));
+    tabs_ = named(new QTabWidget(this), QStringLiteral("SSTab1"));
+    tabs_->addTab(buildMixerTab(), QStringLiteral("Mixer"));
+    tabs_->addTab(buildFormatsTab(), QStringLiteral("Formats And Filters Settings "));
 
-    auto *ok = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("Command1"));
-    auto *cancel =
+    auto *okButton = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("Command1"));
+    auto *cancelButton =
         named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("Command2"));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &Form2::ok);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &Form2::saveAndApply);
+    connect(cancelButton, &QPushButton::clicked, this, &Form2::reject);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_tabs);
+    layout->addWidget(tabs_);
     layout->addLayout(buttons);
 
     load();
@@ -91,14 +75,14 @@ Form2::Form2(AudioRecord &record, AudioFile &file, FormatValues &values, QWidget
 QWidget *Form2::buildMixerTab() {
     auto *page = new QWidget;
     auto *pageLayout = new QHBoxLayout(page);
-    m_frame14 = named(new QFrame(page), QStringLiteral("Frame14"));
-    auto *row = new QHBoxLayout(m_frame14);
+    mixerFrame_ = named(new QFrame(page), QStringLiteral("Frame14"));
+    auto *row = new QHBoxLayout(mixerFrame_);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
     const int columnWidth = twipsToPixels(this, kColumnTwips);
     for (int i = 0; i < kColumns; ++i) {
         Column c;
-        c.box = new QWidget(m_frame14);
+        c.box = new QWidget(mixerFrame_);
         c.box->setFixedWidth(columnWidth);
         auto *col = new QVBoxLayout(c.box);
         col->setContentsMargins(2, 0, 2, 0);
@@ -137,14 +121,14 @@ QWidget *Form2::buildMixerTab() {
         col->addWidget(c.advanced);
         row->addWidget(c.box);
 
-        connect(c.volume, &QSlider::valueChanged, this, [this, i] { volumeChanged(i); });
-        connect(c.balance, &QSlider::valueChanged, this, [this, i] { balanceChanged(i); });
-        connect(c.select, &QCheckBox::clicked, this, [this, i] { selectClicked(i); });
-        connect(c.advanced, &QPushButton::clicked, this, [this, i] { advancedClicked(i); });
-        m_columns.append(c);
+        connect(c.volume, &QSlider::valueChanged, this, [this, i] { changeVolume(i); });
+        connect(c.balance, &QSlider::valueChanged, this, [this, i] { changeBalance(i); });
+        connect(c.select, &QCheckBox::clicked, this, [this, i] { changeSelection(i); });
+        connect(c.advanced, &QPushButton::clicked, this, [this, i] { openAdvanced(i); });
+        columns_.append(c);
     }
-    m_frame14->setFixedWidth(kColumns * columnWidth);
-    pageLayout->addWidget(m_frame14);
+    mixerFrame_->setFixedWidth(kColumns * columnWidth);
+    pageLayout->addWidget(mixerFrame_);
     pageLayout->addStretch();
     return page;
 }
@@ -164,12 +148,12 @@ QWidget *Form2::buildFormatsTab() {
         void (Form2::*open)();
     };
     const Row rows[] = {
-        {"MP3", "txtMP3", "cmdMP3", &m_txtMp3, &Form2::openMp3},
-        {"WAV", "txtWAV", "cmdWAV", &m_txtWav, &Form2::openWav},
-        {"VOX", "txtVOX", "cmdVOX", &m_txtVox, &Form2::openVox},
-        {"OGG", "txtOGG", "cmdOgg", &m_txtOgg, &Form2::openOgg},
-        {"RAW", "txtRAW", "cmdRAW", &m_txtRaw, &Form2::openRaw},
-        {"G726", "txtG726", "cmdG726", &m_txtG726, &Form2::openG726},
+        {"MP3", "txtMP3", "cmdMP3", &mp3Description_, &Form2::openMp3},
+        {"WAV", "txtWAV", "cmdWAV", &wavDescription_, &Form2::openWav},
+        {"VOX", "txtVOX", "cmdVOX", &voxDescription_, &Form2::openVox},
+        {"OGG", "txtOGG", "cmdOgg", &oggDescription_, &Form2::openOgg},
+        {"RAW", "txtRAW", "cmdRAW", &rawDescription_, &Form2::openRaw},
+        {"G726", "txtG726", "cmdG726", &g726Description_, &Form2::openG726},
     };
     int r = 0;
     for (const Row &row : rows) {
@@ -191,12 +175,12 @@ QWidget *Form2::buildFormatsTab() {
 
     // A check box, a text box bound to an up-down, and a unit or caption label.
     auto valueRow = [](QGridLayout *g, int rowIndex, QWidget *lead, const char *text,
-                       const char *upDown, const QString &design, int minimum, int maximum,
+                       const char *upDown, const QString &design, FilterSettings::Range range,
                        int step, const QString &unit, QLineEdit **field, UpDown **ud) {
         auto *edit = named(new QLineEdit(g->parentWidget()), QString::fromLatin1(text));
         edit->setMaximumWidth(80);
         auto *arrows = named(new UpDown(g->parentWidget()), QString::fromLatin1(upDown));
-        arrows->setRange(minimum, maximum);
+        arrows->setRange(range.minimum, range.maximum);
         arrows->setSingleStep(step);
         arrows->setBuddy(edit);
         edit->setText(design);
@@ -211,35 +195,41 @@ QWidget *Form2::buildFormatsTab() {
 
     auto *filters = named(new QGroupBox(QStringLiteral("Filters"), page), QStringLiteral("Frame3"));
     auto *fg = new QGridLayout(filters);
-    m_chNotch = named(new QCheckBox(QStringLiteral("Notch"), filters), QStringLiteral("chFilter"));
-    m_chHighPass =
+    notchBox_ = named(new QCheckBox(QStringLiteral("Notch"), filters), QStringLiteral("chFilter"));
+    highPassBox_ =
         named(new QCheckBox(QStringLiteral("HighPass"), filters), QStringLiteral("chFilter1"));
-    m_chLowPass =
+    lowPassBox_ =
         named(new QCheckBox(QStringLiteral("LowPass"), filters), QStringLiteral("chFilter2"));
     const QString hz = QStringLiteral("Hz");
-    valueRow(fg, 0, m_chNotch, "txtNotchFreq", "udNotchFreq", QStringLiteral("50"), 40, 200, 10, hz,
-             &m_txtNotch, &m_udNotch);
-    valueRow(fg, 1, m_chHighPass, "txtHighPassFreq", "udHighPassFreq", QStringLiteral("400"), 100,
-             44100, 100, hz, &m_txtHighPass, &m_udHighPass);
-    valueRow(fg, 2, m_chLowPass, "txtLowPassFreq", "udLowPassFreq", QStringLiteral("4000"), 100,
-             44100, 100, hz, &m_txtLowPass, &m_udLowPass);
+    using Range = FilterSettings::Range;
+    const Range notch = FilterSettings::kNotchRange;
+    const Range pass = FilterSettings::kPassRange;
+    valueRow(fg, 0, notchBox_, "txtNotchFreq", "udNotchFreq", QStringLiteral("50"), notch, 10, hz,
+             &notchEdit_, &notchUpDown_);
+    valueRow(fg, 1, highPassBox_, "txtHighPassFreq", "udHighPassFreq", QStringLiteral("400"), pass,
+             100, hz, &highPassEdit_, &highPassUpDown_);
+    valueRow(fg, 2, lowPassBox_, "txtLowPassFreq", "udLowPassFreq", QStringLiteral("4000"), pass,
+             100, hz, &lowPassEdit_, &lowPassUpDown_);
 
     auto *gain =
         named(new QGroupBox(QStringLiteral("Auto Gain Control"), page), QStringLiteral("Frame7"));
     auto *gg = new QGridLayout(gain);
-    m_chAutoGain =
+    autoGainBox_ =
         named(new QCheckBox(QStringLiteral("Enabled"), gain), QStringLiteral("chAutoGainControl"));
-    gg->addWidget(m_chAutoGain, 0, 0, 1, 3);
+    gg->addWidget(autoGainBox_, 0, 0, 1, 3);
     valueRow(gg, 1, new QLabel(QStringLiteral("Low Level:"), gain), "txtAGCLowLevel",
-             "udAGCLowLevel", QString(), -90, 0, 1, QString(), &m_txtLow, &m_udLow);
+             "udAGCLowLevel", QString(), FilterSettings::kLevelRange, 1, QString(), &lowLevelEdit_,
+             &lowLevelUpDown_);
     valueRow(gg, 2, new QLabel(QStringLiteral("High Level:"), gain), "txtAGCHighLevel",
-             "udAGCHighLevel", QString(), -90, 0, 1, QString(), &m_txtHigh, &m_udHigh);
+             "udAGCHighLevel", QString(), FilterSettings::kLevelRange, 1, QString(),
+             &highLevelEdit_, &highLevelUpDown_);
     valueRow(gg, 3, new QLabel(QStringLiteral("AttackTime:"), gain), "txtAGCAttackTime",
-             "udAGCAttackTime", QString(), 50, 200, 1, QString(), &m_txtAttack, &m_udAttack);
+             "udAGCAttackTime", QString(), FilterSettings::kAttackRange, 1, QString(),
+             &attackTimeEdit_, &attackTimeUpDown_);
 
-    for (QCheckBox *box : {m_chNotch, m_chHighPass, m_chLowPass, m_chAutoGain})
-        connect(box, &QCheckBox::toggled, this, &Form2::filterToggled);
-    filterToggled();
+    for (QCheckBox *box : {notchBox_, highPassBox_, lowPassBox_, autoGainBox_})
+        connect(box, &QCheckBox::toggled, this, &Form2::enableFilterFields);
+    enableFilterFields();
 
     auto *lower = new QHBoxLayout;
     lower->addWidget(filters);
@@ -254,211 +244,205 @@ void Form2::load() {
     Skin::applyTo(this);
     // Without an input device the mixer stays empty, but the formats and the stored filter
     // settings still show, so that OK never overwrites them with design values.
-    if (m_record.DeviceCount() >= 1) {
+    if (recorder_.DeviceCount() >= 1) {
         loadMixer();
-        m_record.SetAutoGainEnabled(false);
-        m_udLow->setValue(m_record.AutoGainLowLevel());
-        m_udHigh->setValue(m_record.AutoGainHighLevel());
-        m_udAttack->setValue(m_record.AutoGainAttackTime());
-        m_txtAttack->setText(QString::number(m_record.AutoGainAttackTime()));
+        // Off while the window shows, so that the levels show as they come in.
+        autoGainWasOn_ = recorder_.AutoGainEnabled();
+        recorder_.SetAutoGainEnabled(false);
+        lowLevelUpDown_->setValue(recorder_.AutoGainLowLevel());
+        highLevelUpDown_->setValue(recorder_.AutoGainHighLevel());
+        attackTimeUpDown_->setValue(recorder_.AutoGainAttackTime());
+        attackTimeEdit_->setText(QString::number(recorder_.AutoGainAttackTime()));
     } else {
-        for (Column &c : m_columns)
+        for (Column &c : columns_)
             c.box->hide();
-        m_frame14->setFixedWidth(0);
+        mixerFrame_->setFixedWidth(0);
     }
     describeFormats();
-    loadFilters();
+    showFilters(FilterSettings::read(Inifun::settingsFile()));
 }
 
 void Form2::loadMixer() {
-    const int remembered = m_record.CurrentSource();
-    const int last = std::min(m_record.SourceCount(), kColumns - 1);
-    m_shown = std::max(last + 1, 0);
+    const int remembered = recorder_.CurrentSource();
+    const int last = std::min(recorder_.SourceCount(), kColumns - 1);
+    shownColumns_ = std::max(last + 1, 0);
     for (int i = 0; i < kColumns; ++i) {
-        Column &c = m_columns[i];
-        if (i >= m_shown) {
+        Column &c = columns_[i];
+        if (i >= shownColumns_) {
             c.box->hide();
             continue;
         }
         c.box->show();
-        m_record.SetCurrentSource(i);
-        c.name->setText(m_record.SourceName());
+        recorder_.SetCurrentSource(i);
+        c.name->setText(recorder_.SourceName());
         {
             const QSignalBlocker block(c.volume);
-            c.volume->setEnabled(m_record.SourceHasVolume());
-            c.volume->setValue(kVolumeMaximum - m_record.SourceVolume());
+            c.volume->setEnabled(recorder_.SourceHasVolume());
+            c.volume->setValue(kVolumeMaximum - recorder_.SourceVolume());
         }
         {
             const QSignalBlocker block(c.balance);
-            c.balance->setEnabled(m_record.SourceHasBalance());
-            c.balance->setValue(m_record.SourceBalance());
+            c.balance->setEnabled(recorder_.SourceHasBalance());
+            c.balance->setValue(recorder_.SourceBalance());
         }
-        c.select->setEnabled(m_record.SourceSelectable());
-        c.select->setChecked(m_record.SourceSelected());
-        c.advanced->setVisible(m_record.LastAdvancedControl() >= 0);
+        c.select->setEnabled(recorder_.SourceSelectable());
+        c.select->setChecked(recorder_.SourceSelected());
+        c.advanced->setVisible(recorder_.LastAdvancedControl() >= 0);
     }
-    m_frame14->setFixedWidth(m_shown * twipsToPixels(this, kColumnTwips));
-    m_record.SetCurrentSource(remembered);
+    mixerFrame_->setFixedWidth(shownColumns_ * twipsToPixels(this, kColumnTwips));
+    recorder_.SetCurrentSource(remembered);
 }
 
 void Form2::describeFormats() {
-    const FormatValues &v = m_values;
-    m_file.SetMp3Format(v.mp3Frequency, v.mp3Bitrate, v.mp3Channels);
-    showDescription(m_txtMp3, m_file.FormatDescription());
+    const FormatValues &v = values_;
+    v.mp3.applyTo(audioFile_);
+    showDescription(mp3Description_, audioFile_.FormatDescription());
     if (v.wavFormatChosen) {
-        showDescription(m_txtWav, AudioFile::DescribeWavFormat(m_file.CurrentWavFormat()));
+        showDescription(wavDescription_,
+                        AudioFile::DescribeWavFormat(audioFile_.CurrentWavFormat()));
     } else {
-        m_file.SetPcmFormat(v.wavFrequency, v.wavChannels, kPcmBits);
-        showDescription(m_txtWav, m_file.FormatDescription());
+        v.wav.applyTo(audioFile_);
+        showDescription(wavDescription_, audioFile_.FormatDescription());
     }
-    m_file.SetVoxFormat(v.voxFrequency);
-    showDescription(m_txtVox, m_file.FormatDescription());
-    m_file.SetRawFormat(v.rawCoding, v.rawFrequency, v.rawChannels, kPcmBits);
-    showDescription(m_txtRaw, m_file.FormatDescription());
-    m_file.SetG726Format(v.g726Frequency, v.g726Bits);
-    showDescription(m_txtG726, m_file.FormatDescription());
-    v.applyOgg(m_file);
-    showDescription(m_txtOgg, m_file.FormatDescription());
+    v.vox.applyTo(audioFile_);
+    showDescription(voxDescription_, audioFile_.FormatDescription());
+    v.raw.applyTo(audioFile_);
+    showDescription(rawDescription_, audioFile_.FormatDescription());
+    v.g726.applyTo(audioFile_);
+    showDescription(g726Description_, audioFile_.FormatDescription());
+    v.ogg.applyTo(audioFile_);
+    showDescription(oggDescription_, audioFile_.FormatDescription());
 }
 
-void Form2::loadFilters() {
-    using settingsvalue::flagIsOn;
-    m_chNotch->setChecked(flagIsOn(otherKey(keys::Notch)));
-    m_txtNotch->setText(otherKey(keys::NotchText));
-    m_chHighPass->setChecked(flagIsOn(otherKey(keys::HighPass)));
-    m_txtHighPass->setText(otherKey(keys::HighPassText));
-    m_chLowPass->setChecked(flagIsOn(otherKey(keys::LowPass)));
-    m_txtLowPass->setText(otherKey(keys::LowPassText));
-    m_chAutoGain->setChecked(flagIsOn(otherKey(keys::AutoGain)));
-    m_txtLow->setText(otherKey(keys::LowLevel));
-    m_txtHigh->setText(otherKey(keys::HighLevel));
-    m_txtAttack->setText(otherKey(keys::AttackTime));
-    filterToggled();
+void Form2::showFilters(const FilterSettings &filters) {
+    notchBox_->setChecked(filters.notch.enabled);
+    notchEdit_->setText(filters.notch.frequency);
+    highPassBox_->setChecked(filters.highPass.enabled);
+    highPassEdit_->setText(filters.highPass.frequency);
+    lowPassBox_->setChecked(filters.lowPass.enabled);
+    lowPassEdit_->setText(filters.lowPass.frequency);
+    autoGainBox_->setChecked(filters.autoGain);
+    lowLevelEdit_->setText(filters.lowLevel);
+    highLevelEdit_->setText(filters.highLevel);
+    attackTimeEdit_->setText(filters.attackTime);
+    enableFilterFields();
 }
 
-void Form2::filterToggled() {
+FilterSettings Form2::shownFilters() const {
+    FilterSettings filters;
+    filters.notch = {notchBox_->isChecked(), notchEdit_->text()};
+    filters.highPass = {highPassBox_->isChecked(), highPassEdit_->text()};
+    filters.lowPass = {lowPassBox_->isChecked(), lowPassEdit_->text()};
+    filters.autoGain = autoGainBox_->isChecked();
+    filters.lowLevel = lowLevelEdit_->text();
+    filters.highLevel = highLevelEdit_->text();
+    filters.attackTime = attackTimeEdit_->text();
+    return filters;
+}
+
+void Form2::enableFilterFields() {
     const auto enable = [](bool on, QLineEdit *text, UpDown *ud) {
         text->setEnabled(on);
         ud->setEnabled(on);
     };
-    enable(m_chNotch->isChecked(), m_txtNotch, m_udNotch);
-    enable(m_chHighPass->isChecked(), m_txtHighPass, m_udHighPass);
-    enable(m_chLowPass->isChecked(), m_txtLowPass, m_udLowPass);
-    const bool gain = m_chAutoGain->isChecked();
-    enable(gain, m_txtLow, m_udLow);
-    enable(gain, m_txtHigh, m_udHigh);
-    enable(gain, m_txtAttack, m_udAttack);
+    enable(notchBox_->isChecked(), notchEdit_, notchUpDown_);
+    enable(highPassBox_->isChecked(), highPassEdit_, highPassUpDown_);
+    enable(lowPassBox_->isChecked(), lowPassEdit_, lowPassUpDown_);
+    const bool gain = autoGainBox_->isChecked();
+    enable(gain, lowLevelEdit_, lowLevelUpDown_);
+    enable(gain, highLevelEdit_, highLevelUpDown_);
+    enable(gain, attackTimeEdit_, attackTimeUpDown_);
 }
 
-void Form2::volumeChanged(int line) {
-    QSlider *slider = m_columns[line].volume;
-    m_record.SetCurrentSource(line);
-    m_record.SetSourceVolume(kVolumeMaximum - slider->value());
+void Form2::changeVolume(int line) {
+    QSlider *slider = columns_[line].volume;
+    recorder_.SetCurrentSource(line);
+    recorder_.SetSourceVolume(kVolumeMaximum - slider->value());
     const QSignalBlocker block(slider);
-    slider->setValue(kVolumeMaximum - m_record.SourceVolume());
+    slider->setValue(kVolumeMaximum - recorder_.SourceVolume());
 }
 
-void Form2::balanceChanged(int line) {
-    QSlider *slider = m_columns[line].balance;
-    m_record.SetCurrentSource(line);
-    m_record.SetSourceBalance(slider->value());
+void Form2::changeBalance(int line) {
+    QSlider *slider = columns_[line].balance;
+    recorder_.SetCurrentSource(line);
+    recorder_.SetSourceBalance(slider->value());
     const QSignalBlocker block(slider);
-    slider->setValue(m_record.SourceBalance());
+    slider->setValue(recorder_.SourceBalance());
 }
 
-void Form2::selectClicked(int line) {
-    const int remembered = m_record.CurrentSource();
-    m_record.SetCurrentSource(line);
-    m_record.SetSourceSelected(m_columns[line].select->isChecked());
-    for (int i = 0; i < m_shown; ++i) {
-        m_record.SetCurrentSource(i);
-        m_columns[i].select->setChecked(m_record.SourceSelected());
+void Form2::changeSelection(int line) {
+    const int remembered = recorder_.CurrentSource();
+    recorder_.SetCurrentSource(line);
+    recorder_.SetSourceSelected(columns_[line].select->isChecked());
+    for (int i = 0; i < shownColumns_; ++i) {
+        recorder_.SetCurrentSource(i);
+        columns_[i].select->setChecked(recorder_.SourceSelected());
     }
-    m_record.SetCurrentSource(remembered);
+    recorder_.SetCurrentSource(remembered);
 }
 
-void Form2::advancedClicked(int line) {
-    m_record.SetCurrentSource(line);
-    frmAdv window(m_record, this);
+void Form2::openAdvanced(int line) {
+    recorder_.SetCurrentSource(line);
+    frmAdv window(recorder_, this);
     window.exec();
 }
 
 void Form2::openMp3() {
     frmMP3 window(
-        m_file, m_values, [this](const QString &d) { showDescription(m_txtMp3, d); }, this);
+        audioFile_, values_, [this](const QString &d) { showDescription(mp3Description_, d); },
+        this);
     window.exec();
 }
 
 void Form2::openWav() {
     frmWAV window(
-        m_file, m_values, [this](const QString &d) { showDescription(m_txtWav, d); }, this);
+        audioFile_, values_, [this](const QString &d) { showDescription(wavDescription_, d); },
+        this);
     window.exec();
 }
 
 void Form2::openVox() {
     frmVOX window(
-        m_file, m_values, [this](const QString &d) { showDescription(m_txtVox, d); }, this);
+        audioFile_, values_, [this](const QString &d) { showDescription(voxDescription_, d); },
+        this);
     window.exec();
 }
 
 void Form2::openOgg() {
     frmOgg window(
-        m_file, m_values, [this](const QString &d) { showDescription(m_txtOgg, d); }, this);
+        audioFile_, values_, [this](const QString &d) { showDescription(oggDescription_, d); },
+        this);
     window.exec();
 }
 
 void Form2::openRaw() {
     frmRAW window(
-        m_file, m_values, [this](const QString &d) { showDescription(m_txtRaw, d); }, this);
+        audioFile_, values_, [this](const QString &d) { showDescription(rawDescription_, d); },
+        this);
     window.exec();
 }
 
 void Form2::openG726() {
     frmG726 window(
-        m_file, m_values, [this](const QString &d) { showDescription(m_txtG726, d); }, this);
+        audioFile_, values_, [this](const QString &d) { showDescription(g726Description_, d); },
+        this);
     window.exec();
 }
 
-void Form2::ok() {
-    writeOther(keys::Notch, flagText(m_chNotch));
-    writeOther(keys::NotchText, m_txtNotch->text());
-    writeOther(keys::HighPass, flagText(m_chHighPass));
-    writeOther(keys::HighPassText, m_txtHighPass->text());
-    writeOther(keys::LowPass, flagText(m_chLowPass));
-    writeOther(keys::LowPassText, m_txtLowPass->text());
-    writeOther(keys::AutoGain, flagText(m_chAutoGain));
-    writeOther(keys::LowLevel, m_txtLow->text());
-    writeOther(keys::HighLevel, m_txtHigh->text());
-    writeOther(keys::AttackTime, m_txtAttack->text());
-
-    struct Filter {
-        QCheckBox *box;
-        UpDown *frequency;
-        void (AudioRecord::*enable)(bool);
-        void (AudioRecord::*setFrequency)(float);
-    };
-    const Filter filters[] = {
-        {m_chNotch, m_udNotch, &AudioRecord::SetNotchEnabled, &AudioRecord::SetNotchFrequency},
-        {m_chHighPass, m_udHighPass, &AudioRecord::SetHighPassEnabled,
-         &AudioRecord::SetHighPassFrequency},
-        {m_chLowPass, m_udLowPass, &AudioRecord::SetLowPassEnabled,
-         &AudioRecord::SetLowPassFrequency},
-    };
-    for (const Filter &f : filters) {
-        const bool on = f.box->isChecked();
-        (m_record.*f.enable)(on);
-        if (on)
-            (m_record.*f.setFrequency)(static_cast<float>(f.frequency->value()));
-    }
-    if (m_chAutoGain->isChecked()) {
-        m_record.SetAutoGainEnabled(true);
-        m_record.SetAutoGainHighLevel(m_udHigh->value());
-        m_record.SetAutoGainLowLevel(m_udLow->value());
-        m_record.SetAutoGainAttackTime(m_udAttack->value());
-    } else {
-        m_record.SetAutoGainEnabled(false);
-    }
+void Form2::saveAndApply() {
+    // What is stored is what is applied: the same values, brought into range the same way,
+    // reach the recorder now and at the next start.
+    const FilterSettings filters = shownFilters();
+    filters.write(Inifun::settingsFile());
+    filters.applyTo(recorder_);
     accept();
+}
+
+void Form2::reject() {
+    if (autoGainWasOn_)
+        recorder_.SetAutoGainEnabled(true);
+    autoGainWasOn_ = false;
+    QDialog::reject();
 }
 
 } // namespace pelvanto

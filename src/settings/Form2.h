@@ -16,6 +16,7 @@ namespace pelvanto {
 class AudioFile;
 class AudioRecord;
 class UpDown;
+struct FilterSettings;
 struct FormatValues;
 
 // "Formats And Filters Settings ": the mixer lines of the current input device (applied at
@@ -33,7 +34,7 @@ public:
     Form2(AudioRecord &record, AudioFile &file, FormatValues &values, QWidget *parent = nullptr);
 
     // The number of mixer columns shown (0 with no input device).
-    int shownColumns() const { return m_shown; }
+    int shownColumns() const { return shownColumns_; }
 
     // The format windows, each modal over this one.
     void openMp3();
@@ -42,6 +43,10 @@ public:
     void openOgg();
     void openRaw();
     void openG726();
+
+public slots:
+    // Cancel, Escape and the close box: the gain control the window switched off comes back.
+    void reject() override;
 
 private:
     struct Column {
@@ -58,47 +63,50 @@ private:
     void load();
     void loadMixer();
     void describeFormats();
-    void loadFilters();
+    void showFilters(const FilterSettings &filters);
+    FilterSettings shownFilters() const;
 
-    void volumeChanged(int line);
-    void balanceChanged(int line);
-    void selectClicked(int line);
-    void advancedClicked(int line);
-    void filterToggled();
-    void ok();
+    void changeVolume(int line);
+    void changeBalance(int line);
+    void changeSelection(int line);
+    void openAdvanced(int line);
+    void enableFilterFields();
+    void saveAndApply();
 
-    AudioRecord &m_record;
-    AudioFile &m_file;
-    FormatValues &m_values;
+    AudioRecord &recorder_;
+    AudioFile &audioFile_;
+    FormatValues &values_;
+    // The gain control was on when the window opened (it is off while the window shows).
+    bool autoGainWasOn_ = false;
 
-    QTabWidget *m_tabs = nullptr;
-    QFrame *m_frame14 = nullptr;
-    QVector<Column> m_columns;
-    int m_shown = 0;
+    QTabWidget *tabs_ = nullptr;
+    QFrame *mixerFrame_ = nullptr;
+    QVector<Column> columns_;
+    int shownColumns_ = 0;
 
-    QLineEdit *m_txtMp3 = nullptr;
-    QLineEdit *m_txtWav = nullptr;
-    QLineEdit *m_txtVox = nullptr;
-    QLineEdit *m_txtOgg = nullptr;
-    QLineEdit *m_txtRaw = nullptr;
-    QLineEdit *m_txtG726 = nullptr;
+    QLineEdit *mp3Description_ = nullptr;
+    QLineEdit *wavDescription_ = nullptr;
+    QLineEdit *voxDescription_ = nullptr;
+    QLineEdit *oggDescription_ = nullptr;
+    QLineEdit *rawDescription_ = nullptr;
+    QLineEdit *g726Description_ = nullptr;
 
-    QCheckBox *m_chNotch = nullptr;
-    QLineEdit *m_txtNotch = nullptr;
-    UpDown *m_udNotch = nullptr;
-    QCheckBox *m_chHighPass = nullptr;
-    QLineEdit *m_txtHighPass = nullptr;
-    UpDown *m_udHighPass = nullptr;
-    QCheckBox *m_chLowPass = nullptr;
-    QLineEdit *m_txtLowPass = nullptr;
-    UpDown *m_udLowPass = nullptr;
-    QCheckBox *m_chAutoGain = nullptr;
-    QLineEdit *m_txtLow = nullptr;
-    UpDown *m_udLow = nullptr;
-    QLineEdit *m_txtHigh = nullptr;
-    UpDown *m_udHigh = nullptr;
-    QLineEdit *m_txtAttack = nullptr;
-    UpDown *m_udAttack = nullptr;
+    QCheckBox *notchBox_ = nullptr;
+    QLineEdit *notchEdit_ = nullptr;
+    UpDown *notchUpDown_ = nullptr;
+    QCheckBox *highPassBox_ = nullptr;
+    QLineEdit *highPassEdit_ = nullptr;
+    UpDown *highPassUpDown_ = nullptr;
+    QCheckBox *lowPassBox_ = nullptr;
+    QLineEdit *lowPassEdit_ = nullptr;
+    UpDown *lowPassUpDown_ = nullptr;
+    QCheckBox *autoGainBox_ = nullptr;
+    QLineEdit *lowLevelEdit_ = nullptr;
+    UpDown *lowLevelUpDown_ = nullptr;
+    QLineEdit *highLevelEdit_ = nullptr;
+    UpDown *highLevelUpDown_ = nullptr;
+    QLineEdit *attackTimeEdit_ = nullptr;
+    UpDown *attackTimeUpDown_ = nullptr;
 };
 
 } // namespace pelvanto

@@ -3,7 +3,6 @@
 #include "Inifun.h"
 #include "OutputFileSettings.h"
 #include "platform/MessageBox.h"
-#include "platform/ProgramFolder.h"
 #include "platform/Skin.h"
 
 #include <QCheckBox>
@@ -42,82 +41,83 @@ Form4::Form4(QWidget *parent, FolderPicker picker, const QString &settingsFile)
     setWindowTitle(QStringLiteral("Output Files"));
     setModal(true);
 
-    auto *Frame1 =
+    auto *namingFrame =
         named(new QGroupBox(QStringLiteral("Save Recording Sound Files to"), this), "Frame1");
-    auto *SkinLabel1 = named(new QLabel(QStringLiteral("Output Folder"), Frame1), "SkinLabel1");
-    Text2 = named(new QLineEdit(Frame1), "Text2");
-    Command4 = named(new QPushButton(QStringLiteral("Browse..."), Frame1), "Command4");
-    auto *SkinLabel2 = named(new QLabel(QStringLiteral("File Name"), Frame1), "SkinLabel2");
-    Text1 = named(new QLineEdit(QStringLiteral("Recorded"), Frame1), "Text1");
-    auto *SkinLabel3 = named(new QLabel(QStringLiteral("+"), Frame1), "SkinLabel3");
-    Check1 = named(new QCheckBox(QStringLiteral("Date + Time"), Frame1), "Check1");
+    auto *folderLabel =
+        named(new QLabel(QStringLiteral("Output Folder"), namingFrame), "SkinLabel1");
+    folderEdit_ = named(new QLineEdit(namingFrame), "Text2");
+    auto *browseButton =
+        named(new QPushButton(QStringLiteral("Browse..."), namingFrame), "Command4");
+    auto *prefixLabel = named(new QLabel(QStringLiteral("File Name"), namingFrame), "SkinLabel2");
+    prefixEdit_ = named(new QLineEdit(QStringLiteral("Recorded"), namingFrame), "Text1");
+    auto *plusLabel = named(new QLabel(QStringLiteral("+"), namingFrame), "SkinLabel3");
+    dateTimeBox_ = named(new QCheckBox(QStringLiteral("Date + Time"), namingFrame), "Check1");
 
-    auto *grid = new QGridLayout(Frame1);
-    grid->addWidget(SkinLabel1, 0, 0);
-    grid->addWidget(Text2, 0, 1, 1, 3);
-    grid->addWidget(Command4, 0, 4);
-    grid->addWidget(SkinLabel2, 1, 0);
-    grid->addWidget(Text1, 1, 1);
-    grid->addWidget(SkinLabel3, 1, 2);
-    grid->addWidget(Check1, 1, 3, 1, 2);
+    auto *grid = new QGridLayout(namingFrame);
+    grid->addWidget(folderLabel, 0, 0);
+    grid->addWidget(folderEdit_, 0, 1, 1, 3);
+    grid->addWidget(browseButton, 0, 4);
+    grid->addWidget(prefixLabel, 1, 0);
+    grid->addWidget(prefixEdit_, 1, 1);
+    grid->addWidget(plusLabel, 1, 2);
+    grid->addWidget(dateTimeBox_, 1, 3, 1, 2);
     grid->setColumnStretch(1, 1);
 
-    auto *Frame2 =
+    auto *existingFileFrame =
         named(new QGroupBox(QStringLiteral("If same as an existed file"), this), "Frame2");
-    Option1 =
-        named(new QRadioButton(QStringLiteral("Add number after filename"), Frame2), "Option1");
-    Option2 =
-        named(new QRadioButton(QStringLiteral("Overwrite the existed file"), Frame2), "Option2");
-    auto *options = new QVBoxLayout(Frame2);
-    options->addWidget(Option1);
-    options->addWidget(Option2);
+    addNumberOption_ =
+        named(new QRadioButton(QStringLiteral("Add number after filename"), existingFileFrame),
+              "Option1");
+    overwriteOption_ =
+        named(new QRadioButton(QStringLiteral("Overwrite the existed file"), existingFileFrame),
+              "Option2");
+    auto *options = new QVBoxLayout(existingFileFrame);
+    options->addWidget(addNumberOption_);
+    options->addWidget(overwriteOption_);
 
-    Command1 = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
-    Command2 = named(new QPushButton(QStringLiteral("Cancel"), this), "Command2");
-    Command3 = named(new QPushButton(QStringLiteral("Reload"), this), "Command3");
-    Command1->setDefault(true);
+    auto *okButton = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
+    auto *cancelButton = named(new QPushButton(QStringLiteral("Cancel"), this), "Command2");
+    auto *reloadButton = named(new QPushButton(QStringLiteral("Reload"), this), "Command3");
+    okButton->setDefault(true);
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(Command3);
+    buttons->addWidget(reloadButton);
     buttons->addStretch(1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(Frame1);
-    layout->addWidget(Frame2);
+    layout->addWidget(namingFrame);
+    layout->addWidget(existingFileFrame);
     layout->addLayout(buttons);
     setMinimumWidth(480);
 
-    connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
-    connect(Command4, &QPushButton::clicked, this, &Form4::Command4_Click);
+    connect(okButton, &QPushButton::clicked, this, &Form4::saveAndClose);
+    connect(cancelButton, &QPushButton::clicked, this, &Form4::reject);
+    connect(browseButton, &QPushButton::clicked, this, &Form4::browseFolder);
     // "Reload" has no action.
 
-    Form_Load();
+    load();
 }
 
-void Form4::Form_Load() {
+void Form4::load() {
     Skin::applyTo(this);
     const OutputFileSettings stored = OutputFileSettings::read(settingsFile_);
-    Text2->setText(OutputFileSettings::meansProgramFolder(stored.folder) ? defaultRecordingFolder()
-                                                                         : stored.folder);
-    Text1->setText(stored.prefix.isEmpty() || stored.prefix == QLatin1String("0")
-                       ? QStringLiteral("Recorded")
-                       : stored.prefix);
-    Check1->setChecked(stored.dateTime);
-    Option1->setChecked(!stored.overwrite);
-    Option2->setChecked(stored.overwrite);
+    folderEdit_->setText(stored.effectiveFolder());
+    prefixEdit_->setText(OutputFileSettings::shownPrefix(stored.prefix));
+    dateTimeBox_->setChecked(stored.dateTime);
+    addNumberOption_->setChecked(!stored.overwrite);
+    overwriteOption_->setChecked(stored.overwrite);
 }
 
-void Form4::Command1_Click() {
-    const QString prefix = Text1->text().trimmed();
+void Form4::saveAndClose() {
+    const QString prefix = prefixEdit_->text().trimmed();
     if (prefix.isEmpty()) {
         MessageBox::show(this, QStringLiteral("Please enter audio file name."),
                          QMessageBox::Critical);
         return;
     }
     // A value cut or split on its way into settings.dat would send recordings elsewhere.
-    const QString folderProblem = Inifun::unstorableReason(Text2->text());
+    const QString folderProblem = Inifun::unstorableReason(folderEdit_->text());
     const QString prefixProblem = Inifun::unstorableReason(prefix);
     if (!folderProblem.isEmpty() || !prefixProblem.isEmpty()) {
         MessageBox::show(this,
@@ -131,28 +131,23 @@ void Form4::Command1_Click() {
         return;
     }
     OutputFileSettings chosen;
-    chosen.folder = Text2->text().trimmed();
+    chosen.folder = folderEdit_->text().trimmed();
     chosen.prefix = prefix;
-    chosen.dateTime = Check1->isChecked();
-    chosen.overwrite = !Option1->isChecked();
+    chosen.dateTime = dateTimeBox_->isChecked();
+    chosen.overwrite = !addNumberOption_->isChecked();
     // A failed write keeps the old value in the file; the window closes all the same.
     chosen.write(settingsFile_);
     accept();
 }
 
-void Form4::Command2_Click() {
-    reject();
-}
-
-void Form4::Command4_Click() {
-    QString start = Text2->text().trimmed();
+void Form4::browseFolder() {
+    QString start = folderEdit_->text().trimmed();
     if (start.isEmpty() || !QFileInfo(start).isDir())
         start = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     const QString chosen = picker_(this, QString::fromLatin1(kAppTitle), start);
     if (chosen.isEmpty())
         return;
-    lastFolder_ = chosen;
-    Text2->setText(lastFolder_);
+    folderEdit_->setText(chosen);
 }
 
 } // namespace pelvanto

@@ -7,7 +7,6 @@
 
 class QCheckBox;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 
 namespace pelvanto {
@@ -27,26 +26,22 @@ public:
                    const QString &settingsFile = {});
 
 public slots:
-    void Command1_Click(); // OK
-    void Command2_Click(); // Cancel
-    void Command4_Click(); // Browse...
+    // OK: refuses an empty file name, otherwise stores the four keys and closes.
+    void saveAndClose();
+    // "Browse...": the chosen folder goes into the folder field.
+    void browseFolder();
 
 private:
-    void Form_Load();
+    void load();
 
     QString settingsFile_;
     FolderPicker picker_;
-    QString lastFolder_; // the last folder chosen with "Browse..."
 
-    QLineEdit *Text2 = nullptr;
-    QLineEdit *Text1 = nullptr;
-    QCheckBox *Check1 = nullptr;
-    QRadioButton *Option1 = nullptr;
-    QRadioButton *Option2 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command2 = nullptr;
-    QPushButton *Command3 = nullptr;
-    QPushButton *Command4 = nullptr;
+    QLineEdit *folderEdit_ = nullptr;
+    QLineEdit *prefixEdit_ = nullptr;
+    QCheckBox *dateTimeBox_ = nullptr;
+    QRadioButton *addNumberOption_ = nullptr;
+    QRadioButton *overwriteOption_ = nullptr;
 };
 
 } // namespace pelvanto

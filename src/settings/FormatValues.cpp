@@ -1,22 +1,24 @@
 #include "FormatValues.h"
 
-#include "audiofile/AudioFile.h"
-
 namespace pelvanto {
 
-namespace {
-constexpr int kOggRate = 44100;
-constexpr int kOggChannels = 2;
-constexpr int kOggQualityNominal = 128;
-} // namespace
+void FormatValues::read(const QString &settingsFile) {
+    mp3.read(settingsFile);
+    wav.read(settingsFile);
+    vox.read(settingsFile);
+    ogg.read(settingsFile);
+    raw.read(settingsFile);
+    g726.read(settingsFile);
+}
 
-void FormatValues::applyOgg(AudioFile &file) const {
-    if (oggQualityMode == 1)
-        file.SetOggFormat(kOggRate, kOggChannels, kOggQualityNominal, 0, 0, oggQuality);
-    else if (oggVbr == 1)
-        file.SetOggFormat(kOggRate, kOggChannels, oggBitrate, oggMinBitrate, oggMaxBitrate, -1);
-    else
-        file.SetOggFormat(kOggRate, kOggChannels, oggBitrate, 0, 0, -1);
+void FormatValues::applyTo(AudioFile &file) const {
+    mp3.applyTo(file);
+    if (!wavFormatChosen)
+        wav.applyTo(file);
+    vox.applyTo(file);
+    ogg.applyTo(file);
+    raw.applyTo(file);
+    g726.applyTo(file);
 }
 
 } // namespace pelvanto

@@ -1,6 +1,11 @@
 #pragma once
 
-#include <QtGlobal>
+#include "Mp3Settings.h"
+#include "OggSettings.h"
+#include "TelephonySettings.h"
+#include "WavSettings.h"
+
+#include <QString>
 
 namespace pelvanto {
 
@@ -10,36 +15,20 @@ class AudioFile;
 // recording options window and changed by the format windows. The main window owns the one
 // instance and lends it by reference.
 struct FormatValues {
-    // MP3
-    qint16 mp3Bitrate = 0; // kbit/s
-    qint32 mp3Frequency = 0;
-    qint16 mp3Channels = 0;
-    // WAV (PCM)
-    qint32 wavFrequency = 0;
-    qint16 wavChannels = 0;
+    Mp3Settings mp3;
+    WavSettings wav;
     // A WAV format other than the stored PCM one was chosen in the WAV window (a codec, the
     // chooser, a sample file); it lasts for the run and is not replaced by the PCM values.
     bool wavFormatChosen = false;
-    // VOX
-    qint32 voxFrequency = 0;
-    // Ogg Vorbis: bit rates in kbit/s, quality in hundredths, flags 1 on / 0 off
-    qint16 oggBitrate = 0;
-    qint16 oggMinBitrate = 0;
-    qint16 oggMaxBitrate = 0;
-    qint16 oggQuality = 0;
-    qint16 oggVbr = 0;
-    qint16 oggQualityMode = 0;
-    // RAW: coding 1 PCM 16-bit, 2 A-law, 3 mu-law
-    qint32 rawFrequency = 0;
-    qint16 rawChannels = 0;
-    qint16 rawCoding = 0;
-    // G.726
-    qint32 g726Frequency = 0;
-    qint16 g726Bits = 0;
+    VoxSettings vox;
+    OggSettings ogg;
+    RawSettings raw;
+    G726Settings g726;
 
-    // Ogg output is always 44100 Hz stereo. Quality mode wins over the variable bit rate;
-    // the variable bit rate uses the minimum and maximum, the constant one only the nominal.
-    void applyOgg(AudioFile &file) const;
+    // Takes every per-format key that converts; the others leave their values as they were.
+    void read(const QString &settingsFile);
+    // Hands each format its parameters through the audio-file component.
+    void applyTo(AudioFile &file) const;
 };
 
 } // namespace pelvanto

@@ -25,63 +25,62 @@ QString arrayName(const char *name, int index) {
 }
 
 UpDown::UpDown(QWidget *parent)
-    : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this)) {
-    m_up->setArrowType(Qt::UpArrow);
-    m_down->setArrowType(Qt::DownArrow);
-    m_up->setAutoRepeat(true);
-    m_down->setAutoRepeat(true);
-    for (QToolButton *b : {m_up, m_down}) {
+    : QWidget(parent), upButton_(new QToolButton(this)), downButton_(new QToolButton(this)) {
+    upButton_->setArrowType(Qt::UpArrow);
+    downButton_->setArrowType(Qt::DownArrow);
+    upButton_->setAutoRepeat(true);
+    downButton_->setAutoRepeat(true);
+    for (QToolButton *b : {upButton_, downButton_}) {
         b->setFixedSize(20, 12);
         b->setStyleSheet(QStringLiteral("padding: 0px;"));
     }
-    m_up->setObjectName(QStringLiteral("up"));
-    m_down->setObjectName(QStringLiteral("down"));
+    upButton_->setObjectName(QStringLiteral("up"));
+    downButton_->setObjectName(QStringLiteral("down"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(m_up);
-    layout->addWidget(m_down);
-    connect(m_up, &QToolButton::clicked, this, [this] { stepBy(1); });
-    connect(m_down, &QToolButton::clicked, this, [this] { stepBy(-1); });
+    layout->addWidget(upButton_);
+    layout->addWidget(downButton_);
+    connect(upButton_, &QToolButton::clicked, this, [this] { stepBy(1); });
+    connect(downButton_, &QToolButton::clicked, this, [this] { stepBy(-1); });
 }
 
 void UpDown::setValue(int value) {
-    const int v = std::clamp(value, m_min, m_max);
-    if (v == m_value)
+    const int v = std::clamp(value, minimum_, maximum_);
+    if (v == value_)
         return;
-    m_value = v;
-    if (m_buddy != nullptr && !m_takingText) {
-        const QSignalBlocker block(m_buddy);
-        m_buddy->setText(QString::number(m_value));
+    value_ = v;
+    if (buddy_ != nullptr && !takingText_) {
+        const QSignalBlocker block(buddy_);
+        buddy_->setText(QString::number(value_));
     }
-    emit valueChanged(m_value);
+    emit valueChanged(value_);
 }
 
 void UpDown::setRange(int minimum, int maximum) {
-    m_min = minimum;
-    m_max = std::max(minimum, maximum);
-    setValue(m_value);
+    minimum_ = minimum;
+    maximum_ = std::max(minimum, maximum);
+    setValue(value_);
 }
 
 void UpDown::setBuddy(QLineEdit *buddy) {
-    m_buddy = buddy;
-    if (m_buddy != nullptr)
-        connect(m_buddy, &QLineEdit::textChanged, this, &UpDown::takeBuddyText);
+    buddy_ = buddy;
+    if (buddy_ != nullptr)
+        connect(buddy_, &QLineEdit::textChanged, this, &UpDown::takeBuddyText);
 }
 
 void UpDown::stepBy(int steps) {
-    const long long target =
-        static_cast<long long>(m_value) + static_cast<long long>(steps) * m_step;
-    setValue(static_cast<int>(std::clamp<long long>(target, m_min, m_max)));
+    const long long target = static_cast<long long>(value_) + static_cast<long long>(steps) * step_;
+    setValue(static_cast<int>(std::clamp<long long>(target, minimum_, maximum_)));
 }
 
 void UpDown::takeBuddyText(const QString &text) {
     const auto number = settingsvalue::toInt32(text);
     if (!number)
         return;
-    m_takingText = true;
+    takingText_ = true;
     setValue(*number);
-    m_takingText = false;
+    takingText_ = false;
 }
 
 } // namespace pelvanto

@@ -32,16 +32,16 @@ class UpDown : public QWidget {
 public:
     explicit UpDown(QWidget *parent = nullptr);
 
-    int value() const { return m_value; }
+    int value() const { return value_; }
     // Limited to the range; emits valueChanged when the value changes.
     void setValue(int value);
     void setRange(int minimum, int maximum);
-    int minimum() const { return m_min; }
-    int maximum() const { return m_max; }
-    void setSingleStep(int step) { m_step = step; }
-    int singleStep() const { return m_step; }
+    int minimum() const { return minimum_; }
+    int maximum() const { return maximum_; }
+    void setSingleStep(int step) { step_ = step; }
+    int singleStep() const { return step_; }
     void setBuddy(QLineEdit *buddy);
-    QLineEdit *buddy() const { return m_buddy; }
+    QLineEdit *buddy() const { return buddy_; }
 
     // One arrow click: steps > 0 up, < 0 down.
     void stepBy(int steps);
@@ -52,14 +52,14 @@ signals:
 private:
     void takeBuddyText(const QString &text);
 
-    int m_value = 0;
-    int m_min = 0;
-    int m_max = 100;
-    int m_step = 1;
-    QLineEdit *m_buddy = nullptr;
-    bool m_takingText = false;
-    QToolButton *m_up;
-    QToolButton *m_down;
+    int value_ = 0;
+    int minimum_ = 0;
+    int maximum_ = 100;
+    int step_ = 1;
+    QLineEdit *buddy_ = nullptr;
+    bool takingText_ = false;
+    QToolButton *upButton_;
+    QToolButton *downButton_;
 };
 
 } // namespace pelvanto

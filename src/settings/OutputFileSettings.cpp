@@ -49,4 +49,8 @@ QString OutputFileSettings::effectiveFolder() const {
     return meansProgramFolder(folder) ? defaultRecordingFolder() : folder;
 }
 
+QString OutputFileSettings::shownPrefix(const QString &prefix) {
+    return prefix.isEmpty() || prefix == QLatin1String("0") ? QStringLiteral("Recorded") : prefix;
+}
+
 } // namespace pelvanto

@@ -20,6 +20,8 @@ struct OutputFileSettings {
     // default recording folder in the user's music folder).
     static bool meansProgramFolder(const QString &folder);
     QString effectiveFolder() const;
+    // The prefix the options window shows: "Recorded" for an empty or "0" one.
+    static QString shownPrefix(const QString &prefix);
 };
 
 } // namespace pelvanto

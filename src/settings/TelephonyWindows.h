@@ -27,23 +27,20 @@ protected:
     RateFormatWindow(AudioFile &file, FormatValues &values, DescriptionSink describe,
                      int rateButtons, QWidget *parent);
 
-    // Selects the button of the stored rate; a rate the window does not offer selects F7 and
-    // gives 44100.
-    qint32 selectRate(qint32 stored);
-    virtual void rateClicked(qint32 rate) = 0;
+    virtual void chooseRate(qint32 rate) = 0;
     // Writes the keys and sets the format on the component.
     virtual void store() = 0;
-    void finishOk();
+    void saveAndApply();
 
     QGroupBox *addFrame(const char *name, const QString &caption);
     QRadioButton *addOption(QGroupBox *frame, const QString &objectName, const QString &caption);
 
-    AudioFile &m_file;
-    FormatValues &m_values;
-    DescriptionSink m_describe;
-    QList<QRadioButton *> m_rates;
-    QPushButton *m_ok;
-    QPushButton *m_cancel;
+    AudioFile &audioFile_;
+    FormatValues &values_;
+    DescriptionSink describe_;
+    QList<QRadioButton *> rateButtons_;
+    QPushButton *okButton_;
+    QPushButton *cancelButton_;
 };
 
 // "Set VOX Format"
@@ -54,7 +51,7 @@ public:
            QWidget *parent = nullptr);
 
 private:
-    void rateClicked(qint32 rate) override;
+    void chooseRate(qint32 rate) override;
     void store() override;
 };
 
@@ -66,7 +63,7 @@ public:
            QWidget *parent = nullptr);
 
 private:
-    void rateClicked(qint32 rate) override;
+    void chooseRate(qint32 rate) override;
     void store() override;
 };
 
@@ -78,7 +75,7 @@ public:
             QWidget *parent = nullptr);
 
 private:
-    void rateClicked(qint32 rate) override;
+    void chooseRate(qint32 rate) override;
     void store() override;
 };
 

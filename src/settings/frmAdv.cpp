@@ -20,32 +20,32 @@ constexpr int kSliderMaximum = 65535;
 } // namespace
 
 frmAdv::frmAdv(AudioRecord &record, QWidget *parent)
-    : QDialog(parent), m_record(record), m_list(new QComboBox(this)), m_check(new QCheckBox(this)),
-      m_slider(new QSlider(Qt::Horizontal, this)) {
+    : QDialog(parent), recorder_(record), controlList_(new QComboBox(this)),
+      switchBox_(new QCheckBox(this)), levelSlider_(new QSlider(Qt::Horizontal, this)) {
     setObjectName(QStringLiteral("frmAdv"));
     setWindowTitle(QStringLiteral("Advanced Propities"));
-    m_list->setObjectName(QStringLiteral("Combo1"));
-    m_check->setObjectName(QStringLiteral("Check1"));
-    m_slider->setObjectName(QStringLiteral("Slider1"));
-    m_slider->setRange(0, kSliderMaximum);
-    m_slider->setPageStep(kSliderMaximum / 20);
+    controlList_->setObjectName(QStringLiteral("Combo1"));
+    switchBox_->setObjectName(QStringLiteral("Check1"));
+    levelSlider_->setObjectName(QStringLiteral("Slider1"));
+    levelSlider_->setRange(0, kSliderMaximum);
+    levelSlider_->setPageStep(kSliderMaximum / 20);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_list);
-    layout->addWidget(m_check);
-    layout->addWidget(m_slider);
+    layout->addWidget(controlList_);
+    layout->addWidget(switchBox_);
+    layout->addWidget(levelSlider_);
     layout->addStretch();
 
     Skin::applyTo(this);
-    setWindowTitle(m_record.SourceName() + QStringLiteral(": Advanced Properties"));
-    const int last = m_record.LastAdvancedControl();
+    setWindowTitle(recorder_.SourceName() + QStringLiteral(": Advanced Properties"));
+    const int last = recorder_.LastAdvancedControl();
     for (int i = 0; i <= last; ++i)
-        m_list->addItem(m_record.AdvancedControlName(i));
+        controlList_->addItem(recorder_.AdvancedControlName(i));
 
-    connect(m_list, &QComboBox::currentIndexChanged, this, &frmAdv::showControl);
-    connect(m_check, &QCheckBox::clicked, this, &frmAdv::checkClicked);
-    connect(m_slider, &QSlider::valueChanged, this, &frmAdv::sliderChanged);
-    if (m_list->count() > 0) {
-        m_list->setCurrentIndex(0);
+    connect(controlList_, &QComboBox::currentIndexChanged, this, &frmAdv::showControl);
+    connect(switchBox_, &QCheckBox::clicked, this, &frmAdv::changeSwitch);
+    connect(levelSlider_, &QSlider::valueChanged, this, &frmAdv::changeLevel);
+    if (controlList_->count() > 0) {
+        controlList_->setCurrentIndex(0);
         showControl(0);
     }
 }
@@ -53,14 +53,14 @@ frmAdv::frmAdv(AudioRecord &record, QWidget *parent)
 void frmAdv::showControl(int index) {
     if (index < 0)
         return;
-    const QVariant value = m_record.AdvancedControlValue(index);
+    const QVariant value = recorder_.AdvancedControlValue(index);
     if (value.typeId() == QMetaType::Bool) {
-        m_slider->hide();
-        m_check->show();
+        levelSlider_->hide();
+        switchBox_->show();
         setFixedWidth(twipsToPixels(this, kSwitchWidthTwips));
     } else if (value.typeId() == QMetaType::Int) {
-        m_slider->show();
-        m_check->hide();
+        levelSlider_->show();
+        switchBox_->hide();
         setFixedWidth(twipsToPixels(this, kLevelWidthTwips));
     } else {
         return;
@@ -70,28 +70,28 @@ void frmAdv::showControl(int index) {
 
 void frmAdv::showValue(const QVariant &value) {
     if (value.typeId() == QMetaType::Bool) {
-        m_check->setChecked(value.toBool());
+        switchBox_->setChecked(value.toBool());
     } else if (value.typeId() == QMetaType::Int) {
-        const QSignalBlocker block(m_slider);
-        m_slider->setValue(static_cast<int>(std::llabs(static_cast<qint64>(value.toInt()))));
+        const QSignalBlocker block(levelSlider_);
+        levelSlider_->setValue(static_cast<int>(std::llabs(static_cast<qint64>(value.toInt()))));
     }
 }
 
-void frmAdv::checkClicked(bool checked) {
-    const int index = m_list->currentIndex();
+void frmAdv::changeSwitch(bool checked) {
+    const int index = controlList_->currentIndex();
     if (index < 0)
         return;
-    m_record.SetAdvancedControlValue(index, QVariant(checked));
-    const QVariant back = m_record.AdvancedControlValue(index);
-    m_check->setChecked(back.toBool());
+    recorder_.SetAdvancedControlValue(index, QVariant(checked));
+    const QVariant back = recorder_.AdvancedControlValue(index);
+    switchBox_->setChecked(back.toBool());
 }
 
-void frmAdv::sliderChanged(int value) {
-    const int index = m_list->currentIndex();
+void frmAdv::changeLevel(int value) {
+    const int index = controlList_->currentIndex();
     if (index < 0)
         return;
-    m_record.SetAdvancedControlValue(index, QVariant(static_cast<qint32>(value)));
-    showValue(m_record.AdvancedControlValue(index));
+    recorder_.SetAdvancedControlValue(index, QVariant(static_cast<qint32>(value)));
+    showValue(recorder_.AdvancedControlValue(index));
 }
 
 } // namespace pelvanto

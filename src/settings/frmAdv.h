@@ -19,14 +19,14 @@ public:
 
 private:
     void showControl(int index);
-    void checkClicked(bool checked);
-    void sliderChanged(int value);
+    void changeSwitch(bool checked);
+    void changeLevel(int value);
     void showValue(const QVariant &value);
 
-    AudioRecord &m_record;
-    QComboBox *m_list;
-    QCheckBox *m_check;
-    QSlider *m_slider;
+    AudioRecord &recorder_;
+    QComboBox *controlList_;
+    QCheckBox *switchBox_;
+    QSlider *levelSlider_;
 };
 
 } // namespace pelvanto

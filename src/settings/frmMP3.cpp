@@ -2,8 +2,6 @@
 
 #include "FormatValues.h"
 #include "Inifun.h"
-#include "SettingsKeys.h"
-#include "SettingsValues.h"
 #include "audiofile/AudioFile.h"
 #include "platform/Skin.h"
 
@@ -24,8 +22,6 @@
 namespace pelvanto {
 
 namespace {
-
-namespace sv = settingsvalue;
 
 constexpr std::array<int, 15> kBitrates = {8,   16,  24,  32,  48,  56,  64, 96,
                                            112, 128, 160, 192, 224, 256, 320};
@@ -67,16 +63,6 @@ void setQuietly(QSlider *slider, int value) {
     slider->setValue(value);
 }
 
-QString read(const char *key) {
-    return Inifun::ReadIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Mp3),
-                           QString::fromLatin1(key));
-}
-
-void write(const char *key, int value) {
-    Inifun::WriteIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Mp3),
-                     QString::fromLatin1(key), QString::number(value));
-}
-
 } // namespace
 
 int frmMP3::bitrateAt(int position) {
@@ -93,7 +79,7 @@ int frmMP3::positionOf(int kbps) {
 }
 
 frmMP3::frmMP3(AudioFile &file, FormatValues &values, DescriptionSink describe, QWidget *parent)
-    : QDialog(parent), m_file(file), m_values(values), m_describe(std::move(describe)) {
+    : QDialog(parent), audioFile_(file), values_(values), describe_(std::move(describe)) {
     setObjectName(QStringLiteral("frmMP3"));
     setWindowTitle(QStringLiteral("MP3 Advanced Option"));
     build();
@@ -109,43 +95,43 @@ void frmMP3::build() {
     auto *generalLayout = new QGridLayout(general);
     auto *bitrateFrame = named(new QGroupBox(QStringLiteral("Bitrate"), general), "Frame1");
     auto *bl = new QGridLayout(bitrateFrame);
-    m_slider1 = named(new QSlider(Qt::Horizontal, bitrateFrame), "Slider1");
-    m_slider1->setRange(0, static_cast<int>(kBitrates.size()) - 1);
-    m_slider1->setPageStep(1);
-    m_slider1->setTickPosition(QSlider::TicksBelow);
-    m_label1 = named(new QLabel(bitrateFrame), "Label1");
+    bitrateSlider_ = named(new QSlider(Qt::Horizontal, bitrateFrame), "Slider1");
+    bitrateSlider_->setRange(0, static_cast<int>(kBitrates.size()) - 1);
+    bitrateSlider_->setPageStep(1);
+    bitrateSlider_->setTickPosition(QSlider::TicksBelow);
+    bitrateLabel_ = named(new QLabel(bitrateFrame), "Label1");
     bl->addWidget(new QLabel(QStringLiteral("poor quality "), bitrateFrame), 0, 0);
     bl->addWidget(new QLabel(QStringLiteral("good quality "), bitrateFrame), 0, 2, Qt::AlignRight);
-    bl->addWidget(m_slider1, 1, 0, 1, 3);
+    bl->addWidget(bitrateSlider_, 1, 0, 1, 3);
     bl->addWidget(new QLabel(QStringLiteral("small file"), bitrateFrame), 2, 0);
     bl->addWidget(new QLabel(QStringLiteral("big file"), bitrateFrame), 2, 2, Qt::AlignRight);
-    bl->addWidget(m_label1, 3, 0, 1, 3);
+    bl->addWidget(bitrateLabel_, 3, 0, 1, 3);
 
     auto *qualityFrame = named(new QGroupBox(QStringLiteral("Encoder Quality"), general), "Frame2");
     auto *ql = new QHBoxLayout(qualityFrame);
-    m_slider2 = named(new QSlider(Qt::Horizontal, qualityFrame), "Slider2");
-    m_slider2->setRange(0, 9);
-    m_slider2->setPageStep(1);
-    m_slider2->setTickPosition(QSlider::TicksBelow);
+    qualitySlider_ = named(new QSlider(Qt::Horizontal, qualityFrame), "Slider2");
+    qualitySlider_->setRange(0, 9);
+    qualitySlider_->setPageStep(1);
+    qualitySlider_->setTickPosition(QSlider::TicksBelow);
     ql->addWidget(new QLabel(QStringLiteral("faster"), qualityFrame));
-    ql->addWidget(m_slider2);
+    ql->addWidget(qualitySlider_);
     ql->addWidget(new QLabel(QStringLiteral("better"), qualityFrame));
 
     auto *channelFrame = named(new QGroupBox(QStringLiteral("Channels"), general), "Frame4");
     auto *cl = new QVBoxLayout(channelFrame);
-    m_combo3 = named(new QComboBox(channelFrame), "Combo3");
-    m_combo3->addItems({QStringLiteral("Stereo"), QStringLiteral("Joint Stereo"),
-                        QStringLiteral("Forced Joint Stereo"), QStringLiteral("Dual Channels"),
-                        QStringLiteral("Mono")});
-    cl->addWidget(m_combo3);
+    channelsCombo_ = named(new QComboBox(channelFrame), "Combo3");
+    channelsCombo_->addItems({QStringLiteral("Stereo"), QStringLiteral("Joint Stereo"),
+                              QStringLiteral("Forced Joint Stereo"),
+                              QStringLiteral("Dual Channels"), QStringLiteral("Mono")});
+    cl->addWidget(channelsCombo_);
 
     auto *frequencyFrame =
         named(new QGroupBox(QStringLiteral("Frequency (hz)"), general), "Frame5");
     auto *fl = new QVBoxLayout(frequencyFrame);
-    m_combo5 = named(new QComboBox(frequencyFrame), "Combo5");
+    frequencyCombo_ = named(new QComboBox(frequencyFrame), "Combo5");
     for (int f : kFrequencies)
-        m_combo5->addItem(QString::number(f));
-    fl->addWidget(m_combo5);
+        frequencyCombo_->addItem(QString::number(f));
+    fl->addWidget(frequencyCombo_);
 
     generalLayout->addWidget(bitrateFrame, 0, 0, 1, 2);
     generalLayout->addWidget(qualityFrame, 1, 0, 1, 2);
@@ -174,24 +160,24 @@ void frmMP3::build() {
     };
     auto *hFrame = named(new QGroupBox(QStringLiteral("HighPass Filter"), filtering), "Frame7");
     auto *hl = new QGridLayout(hFrame);
-    m_chHFilt = named(
+    highpassBox_ = named(
         new QCheckBox(QStringLiteral("Highpass filtering frequency (in Hz):"), hFrame), "chHFilt");
-    m_label11 =
+    highpassWidthLabel_ =
         named(new QLabel(QStringLiteral("Width of Highpass filter (in Hz):"), hFrame), "Label11");
-    valueRow(hl, 0, m_chHFilt, "tHFiltF", "udHFiltF", 0, kFilterMaximum, kFilterStep, &m_tHFiltF,
-             &m_udHFiltF);
-    valueRow(hl, 1, m_label11, "tHFiltW", "udHFiltW", 0, kFilterMaximum, kFilterStep, &m_tHFiltW,
-             &m_udHFiltW);
+    valueRow(hl, 0, highpassBox_, "tHFiltF", "udHFiltF", 0, kFilterMaximum, kFilterStep,
+             &highpassEdit_, &highpassUpDown_);
+    valueRow(hl, 1, highpassWidthLabel_, "tHFiltW", "udHFiltW", 0, kFilterMaximum, kFilterStep,
+             &highpassWidthEdit_, &highpassWidthUpDown_);
     auto *lFrame = named(new QGroupBox(QStringLiteral("LowPass Filter"), filtering), "Frame8");
     auto *ll = new QGridLayout(lFrame);
-    m_chLFilt = named(new QCheckBox(QStringLiteral("Lowpass filtering frequency (in Hz):"), lFrame),
-                      "chLFilt");
-    m_label13 =
+    lowpassBox_ = named(
+        new QCheckBox(QStringLiteral("Lowpass filtering frequency (in Hz):"), lFrame), "chLFilt");
+    lowpassWidthLabel_ =
         named(new QLabel(QStringLiteral("Width of Lowpass filter (in Hz):"), lFrame), "Label13");
-    valueRow(ll, 0, m_chLFilt, "tLFiltF", "udLFiltF", 0, kFilterMaximum, kFilterStep, &m_tLFiltF,
-             &m_udLFiltF);
-    valueRow(ll, 1, m_label13, "tLFiltW", "udLFiltW", 0, kFilterMaximum, kFilterStep, &m_tLFiltW,
-             &m_udLFiltW);
+    valueRow(ll, 0, lowpassBox_, "tLFiltF", "udLFiltF", 0, kFilterMaximum, kFilterStep,
+             &lowpassEdit_, &lowpassUpDown_);
+    valueRow(ll, 1, lowpassWidthLabel_, "tLFiltW", "udLFiltW", 0, kFilterMaximum, kFilterStep,
+             &lowpassWidthEdit_, &lowpassWidthUpDown_);
     filteringLayout->addWidget(hFrame);
     filteringLayout->addWidget(lFrame);
     filteringLayout->addStretch();
@@ -200,270 +186,274 @@ void frmMP3::build() {
     // --- VBR ---
     auto *vbr = new QWidget;
     auto *vl = new QGridLayout(vbr);
-    m_combo1 = named(new QComboBox(vbr), "Combo1");
-    m_combo1->addItems({QStringLiteral("None"), QStringLiteral("Default"), QStringLiteral("Old"),
-                        QStringLiteral("New"), QStringLiteral("MTRH"), QStringLiteral("ABR")});
+    codingCombo_ = named(new QComboBox(vbr), "Combo1");
+    codingCombo_->addItems({QStringLiteral("None"), QStringLiteral("Default"),
+                            QStringLiteral("Old"), QStringLiteral("New"), QStringLiteral("MTRH"),
+                            QStringLiteral("ABR")});
     vl->addWidget(named(new QLabel(QStringLiteral("Coding Method:"), vbr), "Label14"), 0, 0);
-    vl->addWidget(m_combo1, 0, 1, 1, 2);
-    m_label15 = named(new QLabel(QStringLiteral("VBR Quality:"), vbr), "Label15");
-    valueRow(vl, 1, m_label15, "tVbrQ", "udVbrQ", 0, 9, 1, &m_tVbrQ, &m_udVbrQ);
-    m_label9 = named(new QLabel(QStringLiteral("Targed bitrate for ABR:"), vbr), "Label9");
-    valueRow(vl, 2, m_label9, "tABR", "udABR", 4, 320, 1, &m_tABR, &m_udABR);
-    m_frame6 = named(new QGroupBox(QStringLiteral("Maximum VBR Bitrate"), vbr), "Frame6");
-    auto *f6 = new QVBoxLayout(m_frame6);
-    m_slider3 = named(new QSlider(Qt::Horizontal, m_frame6), "Slider3");
-    m_slider3->setRange(0, static_cast<int>(kBitrates.size()) - 1);
-    m_slider3->setPageStep(1);
-    m_slider3->setTickPosition(QSlider::TicksBelow);
-    m_label8 = named(new QLabel(m_frame6), "Label8");
-    f6->addWidget(m_slider3);
-    f6->addWidget(m_label8);
-    m_frame3 = named(new QGroupBox(QStringLiteral("Advanced"), vbr), "Frame3");
-    auto *f3 = new QVBoxLayout(m_frame3);
-    m_check[1] = named(new QCheckBox(QStringLiteral("Write VBR Header"), m_frame3), "Check1");
-    m_check[2] = named(new QCheckBox(QStringLiteral("Strictly enforce minimum bitrate"), m_frame3),
-                       "Check2");
-    f3->addWidget(m_check[1]);
-    f3->addWidget(m_check[2]);
-    vl->addWidget(m_frame6, 3, 0, 1, 3);
-    vl->addWidget(m_frame3, 4, 0, 1, 3);
+    vl->addWidget(codingCombo_, 0, 1, 1, 2);
+    vbrQualityLabel_ = named(new QLabel(QStringLiteral("VBR Quality:"), vbr), "Label15");
+    valueRow(vl, 1, vbrQualityLabel_, "tVbrQ", "udVbrQ", 0, 9, 1, &vbrQualityEdit_,
+             &vbrQualityUpDown_);
+    abrLabel_ = named(new QLabel(QStringLiteral("Targed bitrate for ABR:"), vbr), "Label9");
+    valueRow(vl, 2, abrLabel_, "tABR", "udABR", 4, 320, 1, &abrEdit_, &abrUpDown_);
+    maxVbrFrame_ = named(new QGroupBox(QStringLiteral("Maximum VBR Bitrate"), vbr), "Frame6");
+    auto *f6 = new QVBoxLayout(maxVbrFrame_);
+    maxVbrSlider_ = named(new QSlider(Qt::Horizontal, maxVbrFrame_), "Slider3");
+    maxVbrSlider_->setRange(0, static_cast<int>(kBitrates.size()) - 1);
+    maxVbrSlider_->setPageStep(1);
+    maxVbrSlider_->setTickPosition(QSlider::TicksBelow);
+    maxVbrLabel_ = named(new QLabel(maxVbrFrame_), "Label8");
+    f6->addWidget(maxVbrSlider_);
+    f6->addWidget(maxVbrLabel_);
+    vbrAdvancedFrame_ = named(new QGroupBox(QStringLiteral("Advanced"), vbr), "Frame3");
+    auto *f3 = new QVBoxLayout(vbrAdvancedFrame_);
+    writeVbrHeaderBox_ =
+        named(new QCheckBox(QStringLiteral("Write VBR Header"), vbrAdvancedFrame_), "Check1");
+    strictMinimumBox_ =
+        named(new QCheckBox(QStringLiteral("Strictly enforce minimum bitrate"), vbrAdvancedFrame_),
+              "Check2");
+    f3->addWidget(writeVbrHeaderBox_);
+    f3->addWidget(strictMinimumBox_);
+    vl->addWidget(maxVbrFrame_, 3, 0, 1, 3);
+    vl->addWidget(vbrAdvancedFrame_, 4, 0, 1, 3);
     vl->setRowStretch(5, 1);
     tabs->addTab(vbr, QStringLiteral("VBR"));
 
     // --- Expert ---
     auto *expert = new QWidget;
     auto *el = new QGridLayout(expert);
-    m_combo2 = named(new QComboBox(expert), "Combo2");
-    m_combo2->addItems({QStringLiteral("default"), QStringLiteral("only"),
-                        QStringLiteral("disabled"), QStringLiteral("only for short blocks")});
-    m_combo4 = named(new QComboBox(expert), "Combo4");
-    m_combo4->addItems({QStringLiteral("default"), QStringLiteral("0/15 microseconds"),
-                        QStringLiteral("citt j.17")});
+    athCombo_ = named(new QComboBox(expert), "Combo2");
+    athCombo_->addItems({QStringLiteral("default"), QStringLiteral("only"),
+                         QStringLiteral("disabled"), QStringLiteral("only for short blocks")});
+    deemphasisCombo_ = named(new QComboBox(expert), "Combo4");
+    deemphasisCombo_->addItems({QStringLiteral("default"), QStringLiteral("0/15 microseconds"),
+                                QStringLiteral("citt j.17")});
     el->addWidget(named(new QLabel(QStringLiteral("ATH Control:"), expert), "Label10"), 0, 0);
-    el->addWidget(m_combo2, 0, 1);
+    el->addWidget(athCombo_, 0, 1);
     el->addWidget(named(new QLabel(QStringLiteral("De-emphasis :"), expert), "Label12"), 1, 0);
-    el->addWidget(m_combo4, 1, 1);
-    const char *expertNames[] = {"Check3", "Check4", "Check5", "Check6", "Check7"};
-    const QString expertCaptions[] = {
-        QStringLiteral("include CRC -Checksums"),
-        QStringLiteral("allow block types to differ between channels"),
-        QStringLiteral("bit reservoir"), QStringLiteral("short blocks"),
-        QStringLiteral("comply as much as possible to ISO MPEG spec")};
-    for (int i = 0; i < 5; ++i) {
-        m_check[i + 3] = named(new QCheckBox(expertCaptions[i], expert), expertNames[i]);
-        el->addWidget(m_check[i + 3], 2 + i, 0, 1, 2);
+    el->addWidget(deemphasisCombo_, 1, 1);
+    const struct {
+        QCheckBox **box;
+        const char *name;
+        const char *caption;
+    } expertBoxes[] = {
+        {&crcBox_, "Check3", "include CRC -Checksums"},
+        {&differentBlockTypesBox_, "Check4", "allow block types to differ between channels"},
+        {&bitReservoirBox_, "Check5", "bit reservoir"},
+        {&shortBlocksBox_, "Check6", "short blocks"},
+        {&isoComplianceBox_, "Check7", "comply as much as possible to ISO MPEG spec"},
+    };
+    int expertRow = 2;
+    for (const auto &b : expertBoxes) {
+        *b.box = named(new QCheckBox(QString::fromLatin1(b.caption), expert), b.name);
+        el->addWidget(*b.box, expertRow++, 0, 1, 2);
     }
     el->setRowStretch(7, 1);
     tabs->addTab(expert, QStringLiteral("Expert"));
 
-    auto *ok = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
+    auto *okButton = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
     auto *cancel = named(new QPushButton(QStringLiteral("Cancel"), this), "Command2");
-    ok->setDefault(true);
+    okButton->setDefault(true);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(ok);
+    buttons->addWidget(okButton);
     buttons->addWidget(cancel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     layout->addLayout(buttons);
 
     // Change handlers: one property each.
-    connect(ok, &QPushButton::clicked, this, &frmMP3::ok);
+    connect(okButton, &QPushButton::clicked, this, &frmMP3::saveAndApply);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_slider1, &QSlider::valueChanged, this, &frmMP3::bitrateMoved);
-    connect(m_slider2, &QSlider::valueChanged, this,
-            [this](int v) { m_settings.SetEncoderQuality(static_cast<qint16>(v)); });
-    connect(m_slider3, &QSlider::valueChanged, this, [this](int position) {
-        m_settings.SetMaxVbrBitrate(bitrateAt(position));
-        m_label8->setText(kbitText(m_settings.MaxVbrBitrate()));
+    connect(bitrateSlider_, &QSlider::valueChanged, this, &frmMP3::chooseBitrate);
+    connect(qualitySlider_, &QSlider::valueChanged, this,
+            [this](int v) { encoder_.SetEncoderQuality(static_cast<qint16>(v)); });
+    connect(maxVbrSlider_, &QSlider::valueChanged, this, [this](int position) {
+        encoder_.SetMaxVbrBitrate(bitrateAt(position));
+        maxVbrLabel_->setText(kbitText(encoder_.MaxVbrBitrate()));
     });
-    connect(m_combo5, &QComboBox::currentIndexChanged, this, &frmMP3::frequencyChosen);
-    connect(m_combo3, &QComboBox::currentIndexChanged, this, &frmMP3::channelsChosen);
-    connect(m_combo1, &QComboBox::currentIndexChanged, this, &frmMP3::codingChosen);
-    connect(m_combo2, &QComboBox::currentIndexChanged, this,
-            [this](int i) { m_settings.SetAthControl(static_cast<qint16>(i)); });
-    connect(m_combo4, &QComboBox::currentIndexChanged, this,
-            [this](int i) { m_settings.SetDeemphasis(static_cast<qint16>(i)); });
-    void (Mp3EncoderSettings::*flags[8])(bool) = {
-        nullptr,
-        &Mp3EncoderSettings::SetWriteVbrHeader,
-        &Mp3EncoderSettings::SetStrictMinBitrate,
-        &Mp3EncoderSettings::SetCrcChecksums,
-        &Mp3EncoderSettings::SetAllowDiffBlockTypes,
-        &Mp3EncoderSettings::SetBitReservoir,
-        &Mp3EncoderSettings::SetShortBlocks,
-        &Mp3EncoderSettings::SetIsoCompliance,
+    connect(frequencyCombo_, &QComboBox::currentIndexChanged, this, &frmMP3::chooseFrequency);
+    connect(channelsCombo_, &QComboBox::currentIndexChanged, this, &frmMP3::chooseChannels);
+    connect(codingCombo_, &QComboBox::currentIndexChanged, this, &frmMP3::chooseCodingMethod);
+    connect(athCombo_, &QComboBox::currentIndexChanged, this,
+            [this](int i) { encoder_.SetAthControl(static_cast<qint16>(i)); });
+    connect(deemphasisCombo_, &QComboBox::currentIndexChanged, this,
+            [this](int i) { encoder_.SetDeemphasis(static_cast<qint16>(i)); });
+    const struct {
+        QCheckBox *box;
+        void (Mp3EncoderSettings::*set)(bool);
+    } flags[] = {
+        {writeVbrHeaderBox_, &Mp3EncoderSettings::SetWriteVbrHeader},
+        {strictMinimumBox_, &Mp3EncoderSettings::SetStrictMinBitrate},
+        {crcBox_, &Mp3EncoderSettings::SetCrcChecksums},
+        {differentBlockTypesBox_, &Mp3EncoderSettings::SetAllowDiffBlockTypes},
+        {bitReservoirBox_, &Mp3EncoderSettings::SetBitReservoir},
+        {shortBlocksBox_, &Mp3EncoderSettings::SetShortBlocks},
+        {isoComplianceBox_, &Mp3EncoderSettings::SetIsoCompliance},
     };
-    for (int i = 1; i < 8; ++i) {
-        auto setter = flags[i];
-        connect(m_check[i], &QCheckBox::toggled, this,
-                [this, setter](bool on) { (m_settings.*setter)(on); });
+    for (const auto &flag : flags) {
+        auto setter = flag.set;
+        connect(flag.box, &QCheckBox::toggled, this,
+                [this, setter](bool on) { (encoder_.*setter)(on); });
     }
-    connect(m_udVbrQ, &UpDown::valueChanged, this,
-            [this](int v) { m_settings.SetVbrQuality(static_cast<qint16>(v)); });
-    connect(m_udABR, &UpDown::valueChanged, this,
-            [this](int v) { m_settings.SetAbrBitrate(static_cast<qint16>(v)); });
-    connect(m_udHFiltF, &UpDown::valueChanged, this,
-            [this](int v) { m_settings.SetHighpassFreq(v); });
-    connect(m_udHFiltW, &UpDown::valueChanged, this,
-            [this](int v) { m_settings.SetHighpassWidth(v); });
-    connect(m_udLFiltF, &UpDown::valueChanged, this,
-            [this](int v) { m_settings.SetLowpassFreq(v); });
-    connect(m_udLFiltW, &UpDown::valueChanged, this,
-            [this](int v) { m_settings.SetLowpassWidth(v); });
-    connect(m_chHFilt, &QCheckBox::toggled, this, &frmMP3::highpassClicked);
-    connect(m_chLFilt, &QCheckBox::toggled, this, &frmMP3::lowpassClicked);
+    connect(vbrQualityUpDown_, &UpDown::valueChanged, this,
+            [this](int v) { encoder_.SetVbrQuality(static_cast<qint16>(v)); });
+    connect(abrUpDown_, &UpDown::valueChanged, this,
+            [this](int v) { encoder_.SetAbrBitrate(static_cast<qint16>(v)); });
+    connect(highpassUpDown_, &UpDown::valueChanged, this,
+            [this](int v) { encoder_.SetHighpassFreq(v); });
+    connect(highpassWidthUpDown_, &UpDown::valueChanged, this,
+            [this](int v) { encoder_.SetHighpassWidth(v); });
+    connect(lowpassUpDown_, &UpDown::valueChanged, this,
+            [this](int v) { encoder_.SetLowpassFreq(v); });
+    connect(lowpassWidthUpDown_, &UpDown::valueChanged, this,
+            [this](int v) { encoder_.SetLowpassWidth(v); });
+    connect(highpassBox_, &QCheckBox::toggled, this, &frmMP3::switchHighpass);
+    connect(lowpassBox_, &QCheckBox::toggled, this, &frmMP3::switchLowpass);
 }
 
 void frmMP3::load() {
     // A fresh object: the library's defaults.
-    m_settings = Mp3EncoderSettings();
+    encoder_ = Mp3EncoderSettings();
 
-    setQuietly(m_slider2, m_settings.EncoderQuality());
-    setQuietly(m_slider1, kDefaultPosition);
-    m_label1->setText(QStringLiteral("Current bitrate:"));
-    selectIndex(m_combo5, kDefaultFrequencyIndex, [this](int i) { frequencyChosen(i); });
-    m_values.mp3Bitrate = static_cast<qint16>(bitrateAt(kDefaultPosition));
-    m_values.mp3Frequency = kFrequencies[kDefaultFrequencyIndex];
-    m_values.mp3Channels = 2;
+    setQuietly(qualitySlider_, encoder_.EncoderQuality());
+    setQuietly(bitrateSlider_, kDefaultPosition);
+    bitrateLabel_->setText(QStringLiteral("Current bitrate:"));
+    selectIndex(frequencyCombo_, kDefaultFrequencyIndex, [this](int i) { chooseFrequency(i); });
 
-    const int maxAt = positionOf(m_settings.MaxVbrBitrate());
+    const int maxAt = positionOf(encoder_.MaxVbrBitrate());
     if (maxAt >= 0)
-        setQuietly(m_slider3, maxAt);
-    m_label8->setText(kbitText(m_settings.MaxVbrBitrate()));
+        setQuietly(maxVbrSlider_, maxAt);
+    maxVbrLabel_->setText(kbitText(encoder_.MaxVbrBitrate()));
 
-    m_udVbrQ->setValue(m_settings.VbrQuality());
-    selectIndex(m_combo1, m_settings.VbrMode() + 1, [this](int i) { codingChosen(i); });
-    m_udABR->setValue(m_settings.AbrBitrate());
-    selectIndex(m_combo3, m_settings.ChannelMode() - 1, [this](int i) { channelsChosen(i); });
-    m_check[1]->setChecked(m_settings.WriteVbrHeader());
-    m_check[2]->setChecked(m_settings.StrictMinBitrate());
+    vbrQualityUpDown_->setValue(encoder_.VbrQuality());
+    selectIndex(codingCombo_, encoder_.VbrMode() + 1, [this](int i) { chooseCodingMethod(i); });
+    abrUpDown_->setValue(encoder_.AbrBitrate());
+    selectIndex(channelsCombo_, encoder_.ChannelMode() - 1, [this](int i) { chooseChannels(i); });
+    writeVbrHeaderBox_->setChecked(encoder_.WriteVbrHeader());
+    strictMinimumBox_->setChecked(encoder_.StrictMinBitrate());
 
-    const qint32 highpass = m_settings.HighpassFreq();
-    const qint32 highpassWidth = m_settings.HighpassWidth();
+    const qint32 highpass = encoder_.HighpassFreq();
+    const qint32 highpassWidth = encoder_.HighpassWidth();
     if (highpass < 0) {
-        m_udHFiltF->setValue(kHighpassDefault);
-        m_chHFilt->setChecked(false);
+        highpassUpDown_->setValue(kHighpassDefault);
+        highpassBox_->setChecked(false);
     } else {
-        m_udHFiltF->setValue(highpass);
-        m_chHFilt->setChecked(true);
+        highpassUpDown_->setValue(highpass);
+        highpassBox_->setChecked(true);
     }
-    m_udHFiltW->setValue(highpassWidth);
+    highpassWidthUpDown_->setValue(highpassWidth);
     if (highpassWidth == 0)
-        m_udHFiltW->setValue(kHighpassWidthDefault);
-    highpassClicked();
+        highpassWidthUpDown_->setValue(kHighpassWidthDefault);
+    switchHighpass();
 
-    const qint32 lowpass = m_settings.LowpassFreq();
-    const qint32 lowpassWidth = m_settings.LowpassWidth();
+    const qint32 lowpass = encoder_.LowpassFreq();
+    const qint32 lowpassWidth = encoder_.LowpassWidth();
     if (lowpass < 0) {
-        m_udLFiltF->setValue(kLowpassDefault);
-        m_chLFilt->setChecked(false);
+        lowpassUpDown_->setValue(kLowpassDefault);
+        lowpassBox_->setChecked(false);
     } else {
-        m_udLFiltF->setValue(lowpass);
-        m_chLFilt->setChecked(true);
+        lowpassUpDown_->setValue(lowpass);
+        lowpassBox_->setChecked(true);
     }
-    m_udLFiltW->setValue(lowpassWidth);
+    lowpassWidthUpDown_->setValue(lowpassWidth);
     if (lowpassWidth == 0)
-        m_udLFiltW->setValue(kLowpassWidthDefault);
-    lowpassClicked();
+        lowpassWidthUpDown_->setValue(kLowpassWidthDefault);
+    switchLowpass();
 
-    selectIndex(m_combo2, m_settings.AthControl(),
-                [this](int i) { m_settings.SetAthControl(static_cast<qint16>(i)); });
-    selectIndex(m_combo4, m_settings.Deemphasis(),
-                [this](int i) { m_settings.SetDeemphasis(static_cast<qint16>(i)); });
-    m_check[3]->setChecked(m_settings.CrcChecksums());
-    m_check[4]->setChecked(m_settings.AllowDiffBlockTypes());
-    m_check[5]->setChecked(m_settings.BitReservoir());
-    m_check[6]->setChecked(m_settings.ShortBlocks());
-    m_check[7]->setChecked(m_settings.IsoCompliance());
+    selectIndex(athCombo_, encoder_.AthControl(),
+                [this](int i) { encoder_.SetAthControl(static_cast<qint16>(i)); });
+    selectIndex(deemphasisCombo_, encoder_.Deemphasis(),
+                [this](int i) { encoder_.SetDeemphasis(static_cast<qint16>(i)); });
+    crcBox_->setChecked(encoder_.CrcChecksums());
+    differentBlockTypesBox_->setChecked(encoder_.AllowDiffBlockTypes());
+    bitReservoirBox_->setChecked(encoder_.BitReservoir());
+    shortBlocksBox_->setChecked(encoder_.ShortBlocks());
+    isoComplianceBox_->setChecked(encoder_.IsoCompliance());
 
+    values_.mp3 = Mp3Settings::readForWindow(Inifun::settingsFile());
     // A stored bit rate outside the table is kept (and stored again by OK); the slider then
     // stays at 128.
-    if (const auto v = sv::toInt16(read(keys::Mp3Bitrate)))
-        m_values.mp3Bitrate = *v;
-    const int bitrateAtPosition = positionOf(m_values.mp3Bitrate);
+    const int bitrateAtPosition = positionOf(values_.mp3.bitrate);
     if (bitrateAtPosition >= 0)
-        setQuietly(m_slider1, bitrateAtPosition);
-    m_label1->setText(kbitText(m_values.mp3Bitrate));
-    m_slider1->setToolTip(QString::number(m_values.mp3Bitrate));
+        setQuietly(bitrateSlider_, bitrateAtPosition);
+    bitrateLabel_->setText(kbitText(values_.mp3.bitrate));
+    bitrateSlider_->setToolTip(QString::number(values_.mp3.bitrate));
 
-    if (const auto v = sv::toInt32(read(keys::Mp3Frequency)))
-        m_values.mp3Frequency = *v;
-    selectIndex(m_combo5, m_combo5->findText(QString::number(m_values.mp3Frequency)),
-                [this](int i) { frequencyChosen(i); });
+    // A rate the list does not offer leaves "44100" selected.
+    selectIndex(frequencyCombo_, frequencyCombo_->findText(QString::number(values_.mp3.frequency)),
+                [this](int i) { chooseFrequency(i); });
 
-    if (const auto v = sv::toInt16(read(keys::Mp3Channels)))
-        m_values.mp3Channels = *v;
     // Mono is a choice of the channel list too: show it.
-    if (m_values.mp3Channels == 1)
-        selectIndex(m_combo3, kMonoIndex, [this](int i) { channelsChosen(i); });
+    if (values_.mp3.channels == 1)
+        selectIndex(channelsCombo_, kMonoIndex, [this](int i) { chooseChannels(i); });
 }
 
-void frmMP3::bitrateMoved(int position) {
+void frmMP3::chooseBitrate(int position) {
     const int kbps = bitrateAt(position);
-    m_values.mp3Bitrate = static_cast<qint16>(kbps);
-    m_settings.SetBitrate(static_cast<qint16>(kbps));
-    m_label1->setText(kbitText(kbps));
-    m_slider1->setToolTip(QString::number(kbps));
+    values_.mp3.bitrate = static_cast<qint16>(kbps);
+    encoder_.SetBitrate(static_cast<qint16>(kbps));
+    bitrateLabel_->setText(kbitText(kbps));
+    bitrateSlider_->setToolTip(QString::number(kbps));
 }
 
-void frmMP3::frequencyChosen(int index) {
+void frmMP3::chooseFrequency(int index) {
     if (index < 0 || index >= static_cast<int>(kFrequencies.size()))
         return;
-    m_values.mp3Frequency = kFrequencies[static_cast<size_t>(index)];
-    m_settings.SetOutputFrequency(m_values.mp3Frequency);
+    values_.mp3.frequency = kFrequencies[static_cast<size_t>(index)];
+    encoder_.SetOutputFrequency(values_.mp3.frequency);
 }
 
-void frmMP3::channelsChosen(int index) {
+void frmMP3::chooseChannels(int index) {
     if (index >= 0 && index < kMonoIndex) {
-        m_values.mp3Channels = 2;
-        m_settings.SetChannelMode(static_cast<qint16>(index + 1));
+        values_.mp3.channels = 2;
+        encoder_.SetChannelMode(static_cast<qint16>(index + 1));
     } else if (index == kMonoIndex) {
-        m_values.mp3Channels = 1;
+        values_.mp3.channels = 1;
     }
 }
 
-void frmMP3::codingChosen(int index) {
+void frmMP3::chooseCodingMethod(int index) {
     if (index < 0)
         return;
     const bool none = index == 0;
     const bool abr = index == 5;
-    for (QWidget *w : std::initializer_list<QWidget *>{m_label15, m_tVbrQ, m_udVbrQ})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{vbrQualityLabel_, vbrQualityEdit_, vbrQualityUpDown_})
         w->setEnabled(!none && !abr);
-    for (QWidget *w : std::initializer_list<QWidget *>{m_label9, m_tABR, m_udABR})
+    for (QWidget *w : std::initializer_list<QWidget *>{abrLabel_, abrEdit_, abrUpDown_})
         w->setEnabled(abr);
-    for (QWidget *w : std::initializer_list<QWidget *>{m_frame3, m_frame6, m_label8, m_slider3,
-                                                       m_check[1], m_check[2]})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{vbrAdvancedFrame_, maxVbrFrame_, maxVbrLabel_,
+                                          maxVbrSlider_, writeVbrHeaderBox_, strictMinimumBox_})
         w->setEnabled(!none);
-    m_settings.SetVbrMode(static_cast<qint16>(index - 1));
+    encoder_.SetVbrMode(static_cast<qint16>(index - 1));
 }
 
-void frmMP3::highpassClicked() {
-    const bool on = m_chHFilt->isChecked();
+void frmMP3::switchHighpass() {
+    const bool on = highpassBox_->isChecked();
     for (QWidget *w :
-         std::initializer_list<QWidget *>{m_tHFiltF, m_udHFiltF, m_tHFiltW, m_udHFiltW, m_label11})
+         std::initializer_list<QWidget *>{highpassEdit_, highpassUpDown_, highpassWidthEdit_,
+                                          highpassWidthUpDown_, highpassWidthLabel_})
         w->setEnabled(on);
-    m_settings.SetHighpassFreq(on ? m_udHFiltF->value() : -1);
+    encoder_.SetHighpassFreq(on ? highpassUpDown_->value() : -1);
 }
 
-void frmMP3::lowpassClicked() {
-    const bool on = m_chLFilt->isChecked();
+void frmMP3::switchLowpass() {
+    const bool on = lowpassBox_->isChecked();
     for (QWidget *w :
-         std::initializer_list<QWidget *>{m_tLFiltF, m_udLFiltF, m_tLFiltW, m_udLFiltW, m_label13})
+         std::initializer_list<QWidget *>{lowpassEdit_, lowpassUpDown_, lowpassWidthEdit_,
+                                          lowpassWidthUpDown_, lowpassWidthLabel_})
         w->setEnabled(on);
-    m_settings.SetLowpassFreq(on ? m_udLFiltF->value() : -1);
+    encoder_.SetLowpassFreq(on ? lowpassUpDown_->value() : -1);
 }
 
-void frmMP3::ok() {
-    write(keys::Mp3Bitrate, m_values.mp3Bitrate);
-    write(keys::Mp3Frequency, m_values.mp3Frequency);
-    write(keys::Mp3Channels, m_values.mp3Channels);
-    // The settings object has no channel count: the format call carries it, and the encoder
-    // settings then replace everything else.
-    m_file.SetMp3Format(m_values.mp3Frequency, m_values.mp3Bitrate, m_values.mp3Channels);
-    m_file.SetMp3Encoder(m_settings);
-    if (m_describe)
-        m_describe(m_file.FormatDescription());
+void frmMP3::saveAndApply() {
+    values_.mp3.write(Inifun::settingsFile());
+    values_.mp3.applyTo(audioFile_, encoder_);
+    if (describe_)
+        describe_(audioFile_.FormatDescription());
     accept();
 }
 

@@ -18,9 +18,9 @@ class AudioFile;
 struct FormatValues;
 
 // "MP3 Advanced Option": every control writes one property of an encoder-settings object at
-// once; OK stores bit rate, sample rate and channel count and hands the object to the audio-file
-// component. The other encoder settings are not stored and start from the library's defaults at
-// every opening.
+// once; OK stores bit rate, sample rate and channel count and hands the object, with the bit rate
+// and sample rate the window shows, to the audio-file component. The other encoder settings are
+// not stored and start from the library's defaults at every opening.
 class frmMP3 : public QDialog {
     Q_OBJECT
 public:
@@ -28,7 +28,7 @@ public:
            QWidget *parent = nullptr);
 
     // The encoder settings as the controls have set them so far.
-    const Mp3EncoderSettings &settings() const { return m_settings; }
+    const Mp3EncoderSettings &settings() const { return encoder_; }
 
     // Bit rate of a slider position (0 to 14), and the position of a bit rate (-1 if none).
     static int bitrateAt(int position);
@@ -37,54 +37,60 @@ public:
 private:
     void build();
     void load();
-    void bitrateMoved(int position);
-    void frequencyChosen(int index);
-    void channelsChosen(int index);
-    void codingChosen(int index);
-    void highpassClicked();
-    void lowpassClicked();
-    void ok();
+    void chooseBitrate(int position);
+    void chooseFrequency(int index);
+    void chooseChannels(int index);
+    void chooseCodingMethod(int index);
+    void switchHighpass();
+    void switchLowpass();
+    void saveAndApply();
 
-    AudioFile &m_file;
-    FormatValues &m_values;
-    DescriptionSink m_describe;
-    Mp3EncoderSettings m_settings;
+    AudioFile &audioFile_;
+    FormatValues &values_;
+    DescriptionSink describe_;
+    Mp3EncoderSettings encoder_;
 
     // General
-    QSlider *m_slider1 = nullptr;
-    QLabel *m_label1 = nullptr;
-    QSlider *m_slider2 = nullptr;
-    QComboBox *m_combo3 = nullptr;
-    QComboBox *m_combo5 = nullptr;
+    QSlider *bitrateSlider_ = nullptr;
+    QLabel *bitrateLabel_ = nullptr;
+    QSlider *qualitySlider_ = nullptr;
+    QComboBox *channelsCombo_ = nullptr;
+    QComboBox *frequencyCombo_ = nullptr;
     // Filtering
-    QCheckBox *m_chHFilt = nullptr;
-    QLineEdit *m_tHFiltF = nullptr;
-    UpDown *m_udHFiltF = nullptr;
-    QLabel *m_label11 = nullptr;
-    QLineEdit *m_tHFiltW = nullptr;
-    UpDown *m_udHFiltW = nullptr;
-    QCheckBox *m_chLFilt = nullptr;
-    QLineEdit *m_tLFiltF = nullptr;
-    UpDown *m_udLFiltF = nullptr;
-    QLabel *m_label13 = nullptr;
-    QLineEdit *m_tLFiltW = nullptr;
-    UpDown *m_udLFiltW = nullptr;
+    QCheckBox *highpassBox_ = nullptr;
+    QLineEdit *highpassEdit_ = nullptr;
+    UpDown *highpassUpDown_ = nullptr;
+    QLabel *highpassWidthLabel_ = nullptr;
+    QLineEdit *highpassWidthEdit_ = nullptr;
+    UpDown *highpassWidthUpDown_ = nullptr;
+    QCheckBox *lowpassBox_ = nullptr;
+    QLineEdit *lowpassEdit_ = nullptr;
+    UpDown *lowpassUpDown_ = nullptr;
+    QLabel *lowpassWidthLabel_ = nullptr;
+    QLineEdit *lowpassWidthEdit_ = nullptr;
+    UpDown *lowpassWidthUpDown_ = nullptr;
     // VBR
-    QComboBox *m_combo1 = nullptr;
-    QLabel *m_label15 = nullptr;
-    QLineEdit *m_tVbrQ = nullptr;
-    UpDown *m_udVbrQ = nullptr;
-    QLabel *m_label9 = nullptr;
-    QLineEdit *m_tABR = nullptr;
-    UpDown *m_udABR = nullptr;
-    QGroupBox *m_frame6 = nullptr;
-    QSlider *m_slider3 = nullptr;
-    QLabel *m_label8 = nullptr;
-    QGroupBox *m_frame3 = nullptr;
-    QCheckBox *m_check[8] = {};
+    QComboBox *codingCombo_ = nullptr;
+    QLabel *vbrQualityLabel_ = nullptr;
+    QLineEdit *vbrQualityEdit_ = nullptr;
+    UpDown *vbrQualityUpDown_ = nullptr;
+    QLabel *abrLabel_ = nullptr;
+    QLineEdit *abrEdit_ = nullptr;
+    UpDown *abrUpDown_ = nullptr;
+    QGroupBox *maxVbrFrame_ = nullptr;
+    QSlider *maxVbrSlider_ = nullptr;
+    QLabel *maxVbrLabel_ = nullptr;
+    QGroupBox *vbrAdvancedFrame_ = nullptr;
+    QCheckBox *writeVbrHeaderBox_ = nullptr;
+    QCheckBox *strictMinimumBox_ = nullptr;
     // Expert
-    QComboBox *m_combo2 = nullptr;
-    QComboBox *m_combo4 = nullptr;
+    QComboBox *athCombo_ = nullptr;
+    QComboBox *deemphasisCombo_ = nullptr;
+    QCheckBox *crcBox_ = nullptr;
+    QCheckBox *differentBlockTypesBox_ = nullptr;
+    QCheckBox *bitReservoirBox_ = nullptr;
+    QCheckBox *shortBlocksBox_ = nullptr;
+    QCheckBox *isoComplianceBox_ = nullptr;
 };
 
 } // namespace pelvanto

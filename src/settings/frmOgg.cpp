@@ -2,8 +2,6 @@
 
 #include "FormatValues.h"
 #include "Inifun.h"
-#include "SettingsKeys.h"
-#include "SettingsValues.h"
 #include "audiofile/AudioFile.h"
 #include "platform/Skin.h"
 
@@ -15,24 +13,17 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include <array>
-
 namespace pelvanto {
 
 namespace {
 
-namespace sv = settingsvalue;
-
-constexpr std::array<int, 6> kBitrates = {112, 128, 160, 192, 256, 320};
-constexpr int kFallbackPosition = 2;
-constexpr qint16 kFallbackBitrate = 128;
-constexpr qint16 kDefaultQuality = 300;
+constexpr int kFallbackPosition = 2; // 128 kbit/s
 constexpr int kQualityMaximum = 1000;
 
 QSlider *bitrateSlider(QWidget *parent, const char *name) {
     auto *s = new QSlider(Qt::Horizontal, parent);
     s->setObjectName(QLatin1String(name));
-    s->setRange(1, static_cast<int>(kBitrates.size()));
+    s->setRange(1, static_cast<int>(OggSettings::offeredBitrates().size()));
     s->setPageStep(1);
     s->setTickPosition(QSlider::TicksBelow);
     return s;
@@ -48,16 +39,6 @@ QString kbitText(const QString &lead, int kbps) {
     return lead + QString::number(kbps) + QStringLiteral(" kbit");
 }
 
-QString read(const char *key) {
-    return Inifun::ReadIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Ogg),
-                           QString::fromLatin1(key));
-}
-
-void write(const char *key, const QString &value) {
-    Inifun::WriteIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Ogg),
-                     QString::fromLatin1(key), value);
-}
-
 void setQuietly(QSlider *slider, int value) {
     const QSignalBlocker block(slider);
     slider->setValue(value);
@@ -66,99 +47,99 @@ void setQuietly(QSlider *slider, int value) {
 } // namespace
 
 int frmOgg::bitrateAt(int position) {
-    return position >= 1 && position <= static_cast<int>(kBitrates.size())
-               ? kBitrates[static_cast<size_t>(position - 1)]
-               : 0;
+    const QList<qint16> &rates = OggSettings::offeredBitrates();
+    return position >= 1 && position <= rates.size() ? rates[position - 1] : 0;
 }
 
 int frmOgg::positionOf(int kbps) {
-    for (size_t i = 0; i < kBitrates.size(); ++i)
-        if (kBitrates[i] == kbps)
+    const QList<qint16> &rates = OggSettings::offeredBitrates();
+    for (qsizetype i = 0; i < rates.size(); ++i)
+        if (rates[i] == kbps)
             return static_cast<int>(i) + 1;
     return 0;
 }
 
 frmOgg::frmOgg(AudioFile &file, FormatValues &values, DescriptionSink describe, QWidget *parent)
-    : QDialog(parent), m_file(file), m_values(values), m_describe(std::move(describe)) {
+    : QDialog(parent), audioFile_(file), values_(values), describe_(std::move(describe)) {
     setObjectName(QStringLiteral("frmOgg"));
     setWindowTitle(QStringLiteral("Ogg Vorbis Option"));
 
     auto *option = new QGroupBox(QStringLiteral("Option"), this);
     option->setObjectName(QStringLiteral("frmOption"));
     auto *optionLayout = new QVBoxLayout(option);
-    m_chVbr = new QCheckBox(QStringLiteral("VBR Enabled"), option);
-    m_chVbr->setObjectName(QStringLiteral("chVbr"));
-    m_chQuality = new QCheckBox(QStringLiteral("Quality Enabled"), option);
-    m_chQuality->setObjectName(QStringLiteral("chQuality"));
-    m_lblBitrate = label(option, "lblBitrate", QStringLiteral("Bitrate"));
-    m_sldrBitrate = bitrateSlider(option, "sldrBitrate");
-    optionLayout->addWidget(m_chVbr);
-    optionLayout->addWidget(m_chQuality);
-    optionLayout->addWidget(m_lblBitrate);
-    optionLayout->addWidget(m_sldrBitrate);
+    vbrBox_ = new QCheckBox(QStringLiteral("VBR Enabled"), option);
+    vbrBox_->setObjectName(QStringLiteral("chVbr"));
+    qualityBox_ = new QCheckBox(QStringLiteral("Quality Enabled"), option);
+    qualityBox_->setObjectName(QStringLiteral("chQuality"));
+    bitrateLabel_ = label(option, "lblBitrate", QStringLiteral("Bitrate"));
+    bitrateSlider_ = bitrateSlider(option, "sldrBitrate");
+    optionLayout->addWidget(vbrBox_);
+    optionLayout->addWidget(qualityBox_);
+    optionLayout->addWidget(bitrateLabel_);
+    optionLayout->addWidget(bitrateSlider_);
 
-    m_frmVbr = new QGroupBox(QStringLiteral("VBR"), this);
-    m_frmVbr->setObjectName(QStringLiteral("frmVbr"));
-    auto *vbrLayout = new QVBoxLayout(m_frmVbr);
-    m_lblMin = label(m_frmVbr, "lblMinBitrate", QStringLiteral("MinBitrate"));
-    m_sldrMin = bitrateSlider(m_frmVbr, "sldrMinBitrate");
-    m_lblMax = label(m_frmVbr, "lblMaxBitrate", QStringLiteral("MaxBitrate"));
-    m_sldrMax = bitrateSlider(m_frmVbr, "sldrMaxBitrate");
-    vbrLayout->addWidget(m_lblMin);
-    vbrLayout->addWidget(m_sldrMin);
-    vbrLayout->addWidget(m_lblMax);
-    vbrLayout->addWidget(m_sldrMax);
+    vbrFrame_ = new QGroupBox(QStringLiteral("VBR"), this);
+    vbrFrame_->setObjectName(QStringLiteral("frmVbr"));
+    auto *vbrLayout = new QVBoxLayout(vbrFrame_);
+    minLabel_ = label(vbrFrame_, "lblMinBitrate", QStringLiteral("MinBitrate"));
+    minSlider_ = bitrateSlider(vbrFrame_, "sldrMinBitrate");
+    maxLabel_ = label(vbrFrame_, "lblMaxBitrate", QStringLiteral("MaxBitrate"));
+    maxSlider_ = bitrateSlider(vbrFrame_, "sldrMaxBitrate");
+    vbrLayout->addWidget(minLabel_);
+    vbrLayout->addWidget(minSlider_);
+    vbrLayout->addWidget(maxLabel_);
+    vbrLayout->addWidget(maxSlider_);
 
-    m_frmQuality = new QGroupBox(QStringLiteral("Quality (Compression)"), this);
-    m_frmQuality->setObjectName(QStringLiteral("frmQuality"));
-    auto *qualityLayout = new QVBoxLayout(m_frmQuality);
-    m_sldrQuality = new QSlider(Qt::Horizontal, m_frmQuality);
-    m_sldrQuality->setObjectName(QStringLiteral("sldrQuality"));
-    m_sldrQuality->setRange(0, kQualityMaximum);
-    m_sldrQuality->setPageStep(100);
-    qualityLayout->addWidget(m_sldrQuality);
+    qualityFrame_ = new QGroupBox(QStringLiteral("Quality (Compression)"), this);
+    qualityFrame_->setObjectName(QStringLiteral("frmQuality"));
+    auto *qualityLayout = new QVBoxLayout(qualityFrame_);
+    qualitySlider_ = new QSlider(Qt::Horizontal, qualityFrame_);
+    qualitySlider_->setObjectName(QStringLiteral("sldrQuality"));
+    qualitySlider_->setRange(0, kQualityMaximum);
+    qualitySlider_->setPageStep(100);
+    qualityLayout->addWidget(qualitySlider_);
 
-    auto *ok = new QPushButton(QStringLiteral("Ok"), this);
-    ok->setObjectName(QStringLiteral("cmdOk"));
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    auto *okButton = new QPushButton(QStringLiteral("Ok"), this);
+    okButton->setObjectName(QStringLiteral("cmdOk"));
+    okButton->setDefault(true);
+    auto *cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("cmdCancel"));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(option);
-    layout->addWidget(m_frmVbr);
-    layout->addWidget(m_frmQuality);
+    layout->addWidget(vbrFrame_);
+    layout->addWidget(qualityFrame_);
     layout->addLayout(buttons);
 
-    connect(ok, &QPushButton::clicked, this, &frmOgg::ok);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_chVbr, &QCheckBox::toggled, this, &frmOgg::vbrClicked);
-    connect(m_chQuality, &QCheckBox::toggled, this, &frmOgg::qualityClicked);
-    connect(m_sldrBitrate, &QSlider::valueChanged, this, [this](int position) {
-        m_values.oggBitrate = static_cast<qint16>(bitrateAt(position));
-        m_lblBitrate->setText(
-            kbitText(QStringLiteral("Current nominal oggBitrate: "), m_values.oggBitrate));
-        m_sldrBitrate->setToolTip(QString::number(m_values.oggBitrate));
+    connect(okButton, &QPushButton::clicked, this, &frmOgg::saveAndApply);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(vbrBox_, &QCheckBox::toggled, this, &frmOgg::switchVbr);
+    connect(qualityBox_, &QCheckBox::toggled, this, &frmOgg::switchQualityMode);
+    connect(bitrateSlider_, &QSlider::valueChanged, this, [this](int position) {
+        values_.ogg.bitrate = static_cast<qint16>(bitrateAt(position));
+        bitrateLabel_->setText(
+            kbitText(QStringLiteral("Current nominal oggBitrate: "), values_.ogg.bitrate));
+        bitrateSlider_->setToolTip(QString::number(values_.ogg.bitrate));
     });
-    connect(m_sldrMin, &QSlider::valueChanged, this, [this](int position) {
-        m_values.oggMinBitrate = static_cast<qint16>(bitrateAt(position));
-        m_lblMin->setText(
-            kbitText(QStringLiteral("Current min oggBitrate: "), m_values.oggMinBitrate));
-        m_sldrMin->setToolTip(QString::number(m_values.oggMinBitrate));
+    connect(minSlider_, &QSlider::valueChanged, this, [this](int position) {
+        values_.ogg.minBitrate = static_cast<qint16>(bitrateAt(position));
+        minLabel_->setText(
+            kbitText(QStringLiteral("Current min oggBitrate: "), values_.ogg.minBitrate));
+        minSlider_->setToolTip(QString::number(values_.ogg.minBitrate));
     });
-    connect(m_sldrMax, &QSlider::valueChanged, this, [this](int position) {
-        m_values.oggMaxBitrate = static_cast<qint16>(bitrateAt(position));
-        m_lblMax->setText(
-            kbitText(QStringLiteral("Current max oggBitrate: "), m_values.oggMaxBitrate));
-        m_sldrMax->setToolTip(QString::number(m_values.oggMaxBitrate));
+    connect(maxSlider_, &QSlider::valueChanged, this, [this](int position) {
+        values_.ogg.maxBitrate = static_cast<qint16>(bitrateAt(position));
+        maxLabel_->setText(
+            kbitText(QStringLiteral("Current max oggBitrate: "), values_.ogg.maxBitrate));
+        maxSlider_->setToolTip(QString::number(values_.ogg.maxBitrate));
     });
-    connect(m_sldrQuality, &QSlider::valueChanged, this, [this](int value) {
-        m_values.oggQuality = static_cast<qint16>(value);
-        m_sldrQuality->setToolTip(QString::number(value / 100.0));
+    connect(qualitySlider_, &QSlider::valueChanged, this, [this](int value) {
+        values_.ogg.quality = static_cast<qint16>(value);
+        qualitySlider_->setToolTip(QString::number(value / 100.0));
     });
 
     Skin::applyTo(this);
@@ -166,103 +147,65 @@ frmOgg::frmOgg(AudioFile &file, FormatValues &values, DescriptionSink describe, 
 }
 
 void frmOgg::load() {
-    m_values.oggMaxBitrate = kFallbackBitrate;
-    m_values.oggVbr = 0;
-    m_values.oggQuality = kDefaultQuality;
-    m_values.oggQualityMode = 0;
+    values_.ogg = OggSettings::readForWindow(Inifun::settingsFile(), values_.ogg);
+    const OggSettings &shown = values_.ogg;
 
-    setQuietly(m_sldrMin, kFallbackPosition);
-    setQuietly(m_sldrMax, kFallbackPosition);
-    m_lblMin->setText(kbitText(QStringLiteral("Current min Bitrate: "), m_values.oggMinBitrate));
-    m_lblMax->setText(kbitText(QStringLiteral("Current max Bitrate: "), m_values.oggMaxBitrate));
+    // A nominal bit rate that is not offered keeps its value; the slider shows 128.
+    const int nominalAt = positionOf(shown.bitrate);
+    setQuietly(bitrateSlider_, nominalAt > 0 ? nominalAt : kFallbackPosition);
+    bitrateLabel_->setText(kbitText(QStringLiteral("Current nominal Bitrate: "), shown.bitrate));
+    bitrateSlider_->setToolTip(QString::number(shown.bitrate));
+    setQuietly(minSlider_, positionOf(shown.minBitrate));
+    minLabel_->setText(kbitText(QStringLiteral("Current min oggBitrate: "), shown.minBitrate));
+    minSlider_->setToolTip(QString::number(shown.minBitrate));
+    setQuietly(maxSlider_, positionOf(shown.maxBitrate));
+    maxLabel_->setText(kbitText(QStringLiteral("Current max oggBitrate: "), shown.maxBitrate));
+    maxSlider_->setToolTip(QString::number(shown.maxBitrate));
+    setQuietly(qualitySlider_, shown.quality);
+    qualitySlider_->setToolTip(QString::number(shown.quality / 100.0));
 
-    // Clearing a box runs its rule even when it was clear already.
-    m_chVbr->setChecked(false);
-    vbrClicked();
-    m_chQuality->setChecked(false);
-    qualityClicked();
-    setQuietly(m_sldrQuality, kDefaultQuality);
-
-    // A nominal bit rate that is not offered keeps its value; the slider shows 128. No bit
-    // rate at all (nothing stored yet) is the 128 the slider shows, which the encoder would
-    // use anyway.
-    if (const auto v = sv::toInt16(read(keys::OggBitrate)))
-        m_values.oggBitrate = *v;
-    if (m_values.oggBitrate <= 0)
-        m_values.oggBitrate = kFallbackBitrate;
-    const int nominalAt = positionOf(m_values.oggBitrate);
-    setQuietly(m_sldrBitrate, nominalAt > 0 ? nominalAt : kFallbackPosition);
-    m_lblBitrate->setText(
-        kbitText(QStringLiteral("Current nominal Bitrate: "), m_values.oggBitrate));
-    m_sldrBitrate->setToolTip(QString::number(m_values.oggBitrate));
-
-    // Minimum and maximum not offered fall back to 128.
-    const auto pickLimit = [](const QString &text) {
-        const auto v = sv::toInt16(text);
-        return v && positionOf(*v) > 0 ? *v : kFallbackBitrate;
-    };
-    m_values.oggMinBitrate = pickLimit(read(keys::OggMinBitrate));
-    setQuietly(m_sldrMin, positionOf(m_values.oggMinBitrate));
-    m_lblMin->setText(kbitText(QStringLiteral("Current min oggBitrate: "), m_values.oggMinBitrate));
-    m_sldrMin->setToolTip(QString::number(m_values.oggMinBitrate));
-    m_values.oggMaxBitrate = pickLimit(read(keys::OggMaxBitrate));
-    setQuietly(m_sldrMax, positionOf(m_values.oggMaxBitrate));
-    m_lblMax->setText(kbitText(QStringLiteral("Current max oggBitrate: "), m_values.oggMaxBitrate));
-    m_sldrMax->setToolTip(QString::number(m_values.oggMaxBitrate));
-
-    // The stored quality is what the slider shows and what OK stores again (limited to the
-    // slider's range).
-    if (const auto v = sv::toInt16(read(keys::OggQuality))) {
-        setQuietly(m_sldrQuality, *v);
-        m_values.oggQuality = static_cast<qint16>(m_sldrQuality->value());
-    }
-    m_sldrQuality->setToolTip(QString::number(m_sldrQuality->value() / 100.0));
-
-    m_chVbr->setChecked(sv::toInt16(read(keys::OggVbrEnabled)) == qint16{1});
-    vbrClicked();
-    m_chQuality->setChecked(sv::toInt16(read(keys::OggQualityEnabled)) == qint16{1});
-    qualityClicked();
+    // Setting a box runs its rule, even when the box does not change.
+    const bool vbr = shown.vbr == 1;
+    const bool qualityMode = shown.qualityMode == 1;
+    vbrBox_->setChecked(vbr);
+    switchVbr();
+    qualityBox_->setChecked(qualityMode);
+    switchQualityMode();
 }
 
-void frmOgg::qualityClicked() {
-    const bool quality = m_chQuality->isChecked();
+void frmOgg::switchQualityMode() {
+    const bool quality = qualityBox_->isChecked();
     if (quality) {
         for (QWidget *w :
-             std::initializer_list<QWidget *>{m_chVbr, m_frmVbr, m_sldrBitrate, m_sldrMin,
-                                              m_sldrMax, m_lblBitrate, m_lblMin, m_lblMax})
+             std::initializer_list<QWidget *>{vbrBox_, vbrFrame_, bitrateSlider_, minSlider_,
+                                              maxSlider_, bitrateLabel_, minLabel_, maxLabel_})
             w->setEnabled(false);
-        m_frmQuality->setEnabled(true);
-        m_sldrQuality->setEnabled(true);
+        qualityFrame_->setEnabled(true);
+        qualitySlider_->setEnabled(true);
     } else {
-        m_frmQuality->setEnabled(false);
-        m_sldrQuality->setEnabled(false);
-        m_chVbr->setEnabled(true);
-        m_lblBitrate->setEnabled(true);
-        m_sldrBitrate->setEnabled(true);
-        vbrClicked();
+        qualityFrame_->setEnabled(false);
+        qualitySlider_->setEnabled(false);
+        vbrBox_->setEnabled(true);
+        bitrateLabel_->setEnabled(true);
+        bitrateSlider_->setEnabled(true);
+        switchVbr();
     }
-    m_values.oggQualityMode = quality ? 1 : 0;
+    values_.ogg.qualityMode = quality ? 1 : 0;
 }
 
-void frmOgg::vbrClicked() {
-    const bool vbr = m_chVbr->isChecked();
+void frmOgg::switchVbr() {
+    const bool vbr = vbrBox_->isChecked();
     for (QWidget *w :
-         std::initializer_list<QWidget *>{m_frmVbr, m_sldrMin, m_sldrMax, m_lblMin, m_lblMax})
+         std::initializer_list<QWidget *>{vbrFrame_, minSlider_, maxSlider_, minLabel_, maxLabel_})
         w->setEnabled(vbr);
-    m_values.oggVbr = vbr ? 1 : 0;
+    values_.ogg.vbr = vbr ? 1 : 0;
 }
 
-void frmOgg::ok() {
-    write(keys::OggBitrate, QString::number(m_values.oggBitrate));
-    write(keys::OggMinBitrate, QString::number(m_values.oggMinBitrate));
-    write(keys::OggMaxBitrate, QString::number(m_values.oggMaxBitrate));
-    write(keys::OggQuality, QString::number(m_values.oggQuality));
-    write(keys::OggVbrEnabled, m_chVbr->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    write(keys::OggQualityEnabled,
-          m_chQuality->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    m_values.applyOgg(m_file);
-    if (m_describe)
-        m_describe(m_file.FormatDescription());
+void frmOgg::saveAndApply() {
+    values_.ogg.write(Inifun::settingsFile());
+    values_.ogg.applyTo(audioFile_);
+    if (describe_)
+        describe_(audioFile_.FormatDescription());
     accept();
 }
 

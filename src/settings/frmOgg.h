@@ -30,25 +30,25 @@ public:
 
 private:
     void load();
-    void qualityClicked();
-    void vbrClicked();
-    void ok();
+    void switchQualityMode();
+    void switchVbr();
+    void saveAndApply();
 
-    AudioFile &m_file;
-    FormatValues &m_values;
-    DescriptionSink m_describe;
+    AudioFile &audioFile_;
+    FormatValues &values_;
+    DescriptionSink describe_;
 
-    QCheckBox *m_chVbr;
-    QCheckBox *m_chQuality;
-    QLabel *m_lblBitrate;
-    QSlider *m_sldrBitrate;
-    QGroupBox *m_frmVbr;
-    QLabel *m_lblMin;
-    QSlider *m_sldrMin;
-    QLabel *m_lblMax;
-    QSlider *m_sldrMax;
-    QGroupBox *m_frmQuality;
-    QSlider *m_sldrQuality;
+    QCheckBox *vbrBox_;
+    QCheckBox *qualityBox_;
+    QLabel *bitrateLabel_;
+    QSlider *bitrateSlider_;
+    QGroupBox *vbrFrame_;
+    QLabel *minLabel_;
+    QSlider *minSlider_;
+    QLabel *maxLabel_;
+    QSlider *maxSlider_;
+    QGroupBox *qualityFrame_;
+    QSlider *qualitySlider_;
 };
 
 } // namespace pelvanto

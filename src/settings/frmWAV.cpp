@@ -2,8 +2,6 @@
 
 #include "FormatValues.h"
 #include "Inifun.h"
-#include "SettingsKeys.h"
-#include "SettingsValues.h"
 #include "audiofile/AudioFile.h"
 #include "platform/MessageBox.h"
 #include "platform/Skin.h"
@@ -17,19 +15,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 namespace pelvanto {
 
 namespace {
-
-namespace sv = settingsvalue;
-
-// F1 .. F8
-constexpr qint32 kRates[] = {8000, 16000, 24000, 32000, 11025, 22050, 44100, 48000};
-constexpr int kFallbackButton = 6; // F7
-constexpr qint32 kFallbackRate = 44100;
-constexpr int kPcmBits = 16;
 
 QString defaultChooser(QWidget *parent) {
     return QFileDialog::getOpenFileName(parent, QString(), QDir::rootPath(),
@@ -45,22 +33,24 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption) {
 } // namespace
 
 frmWAV::frmWAV(AudioFile &file, FormatValues &values, DescriptionSink describe, QWidget *parent)
-    : QDialog(parent), m_file(file), m_values(values), m_describe(std::move(describe)),
-      m_chooser(defaultChooser) {
+    : QDialog(parent), audioFile_(file), values_(values), describe_(std::move(describe)),
+      sampleChooser_(defaultChooser) {
     setObjectName(QStringLiteral("frmWAV"));
     setWindowTitle(QStringLiteral("Set WAV Format"));
 
     auto *rates = new QGroupBox(QStringLiteral("Frequency (Hz)"), this);
     rates->setObjectName(QStringLiteral("Frame1"));
-    auto *rateGrid = new QGridLayout(rates);
-    for (int i = 0; i < 8; ++i) {
-        auto *b = new QRadioButton(QString::number(kRates[i]), rates);
+    auto *rateGrid = new QGridLayout;
+    const QList<qint32> &offered = WavSettings::offeredRates();
+    for (int i = 0; i < offered.size(); ++i) {
+        const qint32 rate = offered[i];
+        auto *b = new QRadioButton(QString::number(rate), rates);
         b->setObjectName(QStringLiteral("F%1").arg(i + 1));
         rateGrid->addWidget(b, i % 4, i / 4);
-        const qint32 rate = kRates[i];
-        connect(b, &QRadioButton::clicked, this, [this, rate] { m_values.wavFrequency = rate; });
-        m_rates.append(b);
+        connect(b, &QRadioButton::clicked, this, [this, rate] { values_.wav.frequency = rate; });
+        rateButtons_.append(b);
     }
+    rates->setLayout(rateGrid);
 
     auto *channels = new QGroupBox(QStringLiteral("nChannels"), this);
     channels->setObjectName(QStringLiteral("Frame2"));
@@ -72,8 +62,8 @@ frmWAV::frmWAV(AudioFile &file, FormatValues &values, DescriptionSink describe, 
     channelBox->addWidget(p1);
     channelBox->addWidget(p2);
     channelBox->addStretch();
-    connect(p1, &QRadioButton::clicked, this, [this] { m_values.wavChannels = 1; });
-    connect(p2, &QRadioButton::clicked, this, [this] { m_values.wavChannels = 2; });
+    connect(p1, &QRadioButton::clicked, this, [this] { values_.wav.channels = 1; });
+    connect(p2, &QRadioButton::clicked, this, [this] { values_.wav.channels = 2; });
 
     auto *formats = new QGroupBox(QStringLiteral("Set WAV Format"), this);
     formats->setObjectName(QStringLiteral("Frame3"));
@@ -90,17 +80,17 @@ frmWAV::frmWAV(AudioFile &file, FormatValues &values, DescriptionSink describe, 
     formatGrid->addWidget(dspButton, 1, 1);
     formatGrid->addWidget(gsm, 2, 0);
     formatGrid->addWidget(sample, 2, 1);
-    connect(menu, &QPushButton::clicked, this, &frmWAV::fromMenu);
-    connect(pcmButton, &QPushButton::clicked, this, &frmWAV::pcm);
-    connect(adpcm, &QPushButton::clicked, this, [this] { compressed(false); });
-    connect(dspButton, &QPushButton::clicked, this, &frmWAV::dsp);
-    connect(gsm, &QPushButton::clicked, this, [this] { compressed(true); });
-    connect(sample, &QPushButton::clicked, this, &frmWAV::likeSample);
+    connect(menu, &QPushButton::clicked, this, &frmWAV::chooseFromMenu);
+    connect(pcmButton, &QPushButton::clicked, this, &frmWAV::applyPcm);
+    connect(adpcm, &QPushButton::clicked, this, [this] { applyCompressed(false); });
+    connect(dspButton, &QPushButton::clicked, this, &frmWAV::applyDsp);
+    connect(gsm, &QPushButton::clicked, this, [this] { applyCompressed(true); });
+    connect(sample, &QPushButton::clicked, this, &frmWAV::takeFormatFromSample);
 
     QPushButton *okButton = button(this, "Command1", QStringLiteral("OK"));
     QPushButton *cancel = button(this, "Command2", QStringLiteral("Cancel"));
     okButton->setDefault(true);
-    connect(okButton, &QPushButton::clicked, this, &frmWAV::ok);
+    connect(okButton, &QPushButton::clicked, this, &frmWAV::saveAndApplyPcm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *top = new QHBoxLayout;
@@ -117,95 +107,72 @@ frmWAV::frmWAV(AudioFile &file, FormatValues &values, DescriptionSink describe, 
 
     Skin::applyTo(this);
 
-    const QString settings = Inifun::settingsFile();
-    const QString section = QString::fromLatin1(keys::section::Wav);
-    if (const auto v = sv::toInt32(Inifun::ReadIni(settings, section, keys::WavFreq)))
-        m_values.wavFrequency = *v;
-    if (const auto v = sv::toInt16(Inifun::ReadIni(settings, section, keys::WavChannel)))
-        m_values.wavChannels = *v;
-
-    const qsizetype picked =
-        std::find(std::begin(kRates), std::end(kRates), m_values.wavFrequency) - std::begin(kRates);
-    if (picked < m_rates.size()) {
-        m_rates[picked]->setChecked(true);
-    } else {
-        m_rates[kFallbackButton]->setChecked(true);
-        m_values.wavFrequency = kFallbackRate;
-    }
-    if (m_values.wavChannels == 1) {
-        p1->setChecked(true);
-    } else {
-        p2->setChecked(true);
-        m_values.wavChannels = 2;
-    }
+    values_.wav.read(Inifun::settingsFile());
+    values_.wav = values_.wav.fittedToWindow();
+    rateButtons_[WavSettings::offeredRates().indexOf(values_.wav.frequency)]->setChecked(true);
+    (values_.wav.channels == 1 ? p1 : p2)->setChecked(true);
 }
 
-void frmWAV::describe() {
-    if (m_describe)
-        m_describe(m_file.FormatDescription());
+void frmWAV::showDescription() {
+    if (describe_)
+        describe_(audioFile_.FormatDescription());
 }
 
-void frmWAV::ok() {
-    const QString settings = Inifun::settingsFile();
-    const QString section = QString::fromLatin1(keys::section::Wav);
-    Inifun::WriteIni(settings, section, keys::WavFreq, QString::number(m_values.wavFrequency));
-    Inifun::WriteIni(settings, section, keys::WavChannel, QString::number(m_values.wavChannels));
-    m_values.wavFormatChosen = false;
-    m_file.SetPcmFormat(m_values.wavFrequency, m_values.wavChannels, kPcmBits);
-    describe();
+void frmWAV::saveAndApplyPcm() {
+    values_.wav.write(Inifun::settingsFile());
+    applyPcm();
+}
+
+void frmWAV::applyPcm() {
+    values_.wavFormatChosen = false;
+    values_.wav.applyTo(audioFile_);
+    showDescription();
     accept();
 }
 
-void frmWAV::pcm() {
-    m_values.wavFormatChosen = false;
-    m_file.SetPcmFormat(m_values.wavFrequency, m_values.wavChannels, kPcmBits);
-    describe();
-    accept();
-}
-
-void frmWAV::compressed(bool gsm) {
+void frmWAV::applyCompressed(bool gsm) {
     if (gsm)
-        m_file.SetGsmFormat(m_values.wavFrequency);
+        audioFile_.SetGsmFormat(values_.wav.frequency);
     else
-        m_file.SetAdpcmFormat(m_values.wavFrequency, m_values.wavChannels);
-    const QString description = m_file.FormatDescription();
+        audioFile_.SetAdpcmFormat(values_.wav.frequency, values_.wav.channels);
+    const QString description = audioFile_.FormatDescription();
     if (description.isEmpty()) {
         MessageBox::show(this, QStringLiteral("Format Parametr not valid"), QMessageBox::NoIcon);
         return;
     }
-    m_values.wavFormatChosen = true;
-    if (m_describe)
-        m_describe(description);
+    values_.wavFormatChosen = true;
+    if (describe_)
+        describe_(description);
     accept();
 }
 
-void frmWAV::dsp() {
-    m_file.SetDspFormat();
-    m_values.wavFormatChosen = true;
-    describe();
+void frmWAV::applyDsp() {
+    audioFile_.SetDspFormat();
+    values_.wavFormatChosen = true;
+    showDescription();
     accept();
 }
 
-void frmWAV::fromMenu() {
-    const bool chosen = m_file.ChooseWavFormat();
+void frmWAV::chooseFromMenu() {
+    const bool chosen = audioFile_.ChooseWavFormat();
     if (chosen)
-        m_values.wavFormatChosen = true;
-    describe();
+        values_.wavFormatChosen = true;
+    showDescription();
     accept();
 }
 
-void frmWAV::likeSample() {
-    const QString path = m_chooser ? m_chooser(this) : QString();
+void frmWAV::takeFormatFromSample() {
+    const QString path = sampleChooser_ ? sampleChooser_(this) : QString();
     if (path.isEmpty())
         return;
     // A file we cannot take the format from leaves the format and its description as they
     // were, and says so.
-    if (!m_file.SetFormatLikeFile(path)) {
+    if (!audioFile_.SetFormatLikeFile(path)) {
         MessageBox::show(this, QStringLiteral("Format Parametr not valid"), QMessageBox::NoIcon);
         return;
     }
-    m_values.wavFormatChosen = true;
-    describe();
+    values_.wavFormatChosen = true;
+    showDescription();
 }
 
 } // namespace pelvanto

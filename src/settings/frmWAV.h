@@ -27,22 +27,22 @@ public:
            QWidget *parent = nullptr);
 
     // Replaces the open-file dialog of "Like Sample" (tests, other front ends).
-    void setSampleChooser(SampleChooser chooser) { m_chooser = std::move(chooser); }
+    void setSampleChooser(SampleChooser chooser) { sampleChooser_ = std::move(chooser); }
 
 private:
-    void ok();
-    void pcm();
-    void compressed(bool gsm);
-    void dsp();
-    void fromMenu();
-    void likeSample();
-    void describe();
+    void saveAndApplyPcm();
+    void applyPcm();
+    void applyCompressed(bool gsm);
+    void applyDsp();
+    void chooseFromMenu();
+    void takeFormatFromSample();
+    void showDescription();
 
-    AudioFile &m_file;
-    FormatValues &m_values;
-    DescriptionSink m_describe;
-    SampleChooser m_chooser;
-    QList<QRadioButton *> m_rates;
+    AudioFile &audioFile_;
+    FormatValues &values_;
+    DescriptionSink describe_;
+    SampleChooser sampleChooser_;
+    QList<QRadioButton *> rateButtons_;
 };
 
 } // namespace pelvanto

@@ -103,7 +103,7 @@ inline bool chooseDevice(pelvanto::Form1 &form, const QString &id) {
         rec->SetCurrentDevice(combo->itemData(i).toInt());
         if (rec->DeviceId() == id) {
             combo->setCurrentIndex(i);
-            form.DeviceCombo_Click();
+            form.chooseDevice();
             return true;
         }
     }

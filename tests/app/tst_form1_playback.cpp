@@ -144,24 +144,24 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(slider->value() > 500, 5000);
 
         // Seeking while paused moves the resume point; the pause stays.
-        form.cmdPause_Click();
+        form.pauseOrResume();
         QVERIFY(pb->isPaused());
         slider->setSliderDown(true);
         slider->setValue(900);
         slider->setSliderDown(false);
         QVERIFY(pb->isPaused());
         QCOMPARE(pb->offset(), qint64(std::llround(6.0 * kRate * 0.9)));
-        form.cmdPause_Click();
+        form.pauseOrResume();
         QTRY_VERIFY_WITH_TIMEOUT(pb->isStopped(), 5000); // the last 0.6 s, then the end
 
         // Stop from the menu and the stop button.
         form.recordedFiles().select(0);
-        form.cmdPlay_Click();
+        form.playSelected();
         QVERIFY(pb->isPlaying());
         form.menus().stopPlay->trigger();
         QVERIFY(pb->isStopped());
-        form.cmdPlay_Click();
-        form.cmdStop_Click();
+        form.playSelected();
+        form.stopRecordingOrPlayback();
         QVERIFY(pb->isStopped());
     }
 
@@ -184,7 +184,7 @@ private slots:
         form.recordedFiles().select(0);
         auto *slider = child<QSlider>(&form, "slPosition");
         PlaybackController *pb = form.playback();
-        form.cmdPlay_Click();
+        form.playSelected();
         QVERIFY(pb->isPlaying());
         QCOMPARE(slider->value(), 0);
 
@@ -198,7 +198,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(elapsedMs(child<QLabel>(&form, "Label1")->text()) >=
                                      static_cast<qint64>(8000 * (fraction - 0.05)),
                                  5000);
-        form.cmdStop_Click();
+        form.stopRecordingOrPlayback();
     }
 
     void missingFileDoesNothing() {
@@ -214,7 +214,7 @@ private slots:
         QVERIFY(form.playback()->isStopped());
         // Nothing selected: nothing plays either.
         form.recordedFiles().view()->setCurrentItem(nullptr);
-        form.cmdPlay_Click();
+        form.playSelected();
         QVERIFY(form.playback()->isStopped());
         QVERIFY(env.messages.isEmpty());
     }
@@ -318,7 +318,7 @@ private slots:
         form.recordedFiles().append(item(QStringLiteral("1"), a));
         form.recordedFiles().append(item(QStringLiteral("2"), b));
         form.recordedFiles().select(0);
-        form.cmdPlay_Click();
+        form.playSelected();
         QVERIFY(form.playback()->isPlaying());
         const QString moved = env.path(QStringLiteral("moved.wav"));
         UserDialogs::setInputResponder(
@@ -328,7 +328,7 @@ private slots:
         QCOMPARE(row(form, 0)[1], moved);
 
         form.recordedFiles().select(1);
-        form.cmdPlay_Click();
+        form.playSelected();
         QVERIFY(form.playback()->isPlaying());
         form.recordedFiles().select(1);
         form.menus().deleteFile->trigger();

@@ -187,7 +187,7 @@ private slots:
         QCOMPARE(row(form, 3), row(form, 0));
         // Playing a row whose path names nothing does nothing.
         form.recordedFiles().select(2);
-        form.cmdPlay_Click();
+        form.playSelected();
         QVERIFY(form.playback()->isStopped());
     }
 
@@ -218,7 +218,7 @@ private slots:
             // Once only; and the window's buttons do nothing after it.
             form.exitsystem();
             form.StartRecord();
-            form.cmdPlay_Click();
+            form.playSelected();
             QCOMPARE(env.messages.size(), 1);
         }
         QCOMPARE(Inifun::ReadIni(Inifun::settingsFile(), QStringLiteral("set"),

@@ -306,7 +306,7 @@ private slots:
             if (!m.text.contains(QLatin1String("save the recording project")))
                 return;
             now = now.addSecs(2);
-            schedule.Timer1_Timer();
+            schedule.checkSchedule();
             startedDuringPrompt = form.isRecording();
         };
         form.exitsystem();
@@ -333,17 +333,17 @@ private slots:
         schedule.addItem({"2026-12-08 09:00:01", "2026-12-08 09:00:04", "", "Waiting", ""});
         schedule.addItem({"2026-12-08 09:00:05", "2026-12-08 09:00:06", "", "Waiting", ""});
         now = now.addSecs(1);
-        schedule.Timer1_Timer();
+        schedule.checkSchedule();
         QCOMPARE(schedule.items()[0].status, QStringLiteral("Failed: folder missing"));
         QVERIFY(!form.isRecording());
         QVERIFY(QDir().mkpath(env.path(QStringLiteral("later"))));
         now = now.addSecs(4);
-        schedule.Timer1_Timer();
+        schedule.checkSchedule();
         QVERIFY(form.isRecording());
         QCOMPARE(schedule.items()[1].status, QStringLiteral("Done"));
         QTest::qWait(1200);
         now = now.addSecs(1);
-        schedule.Timer1_Timer();
+        schedule.checkSchedule();
         QVERIFY(!form.isRecording());
         QCOMPARE(form.recordedFiles().model().count(), 1);
     }

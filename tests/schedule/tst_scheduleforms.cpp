@@ -105,7 +105,7 @@ private slots:
         QCOMPARE(form.items()[0].start, QStringLiteral("2026-12-08 10:00:00"));
         // Once the list changes, every line is written with exactly five fields.
         form.addItem({"2030-01-01 00:00:00", "2030-01-01 01:00:00", "", "Waiting", ""});
-        form.Command4_Click();
+        form.saveAndHide();
         QCOMPARE(testsupport::readFile(schedule()),
                  QByteArray("2026-12-08 10:00:00\t2026-12-08 11:00:00\tx\tWaiting\tnews\r\n"
                             "broken line\t\t\t\t\r\n"
@@ -174,14 +174,14 @@ private slots:
 
         for (int s = 1; s <= 6; ++s) {
             clock.now = at(9, 0, s);
-            form.Timer1_Timer();
+            form.checkSchedule();
             if (s == 2) {
                 QCOMPARE(rec.calls, QStringList{"start"});
                 QCOMPARE(view->topLevelItem(0)->text(3), QStringLiteral("Done"));
             }
         }
         QCOMPARE(rec.calls, (QStringList{"start", "stop"}));
-        form.Command4_Click();
+        form.saveAndHide();
         QCOMPARE(testsupport::readFile(schedule()),
                  QByteArray("2026-12-08 09:00:02\t2026-12-08 09:00:05\t\tDone\t"
                             "morning show\r\n"));
@@ -195,7 +195,7 @@ private slots:
             QVERIFY(f6);
             QTest::mouseClick(child<QPushButton>(*f6, "Command2"), Qt::LeftButton);
         });
-        form.Command1_Click();
+        form.addScheduledRecording();
         QVERIFY(form.items().isEmpty());
     }
 
@@ -209,7 +209,7 @@ private slots:
         auto *clockLabel = child<QLabel>(form, "SkinLabel1");
         QVERIFY(clockLabel->text().contains(QStringLiteral("22:33:44")));
         clock.now = clock.now.addSecs(1);
-        form.Timer1_Timer();
+        form.showClock();
         QVERIFY(clockLabel->text().contains(QStringLiteral("22:33:45")));
         QCOMPARE(child<QTimer>(form, "Timer1")->interval(), 1000);
 
@@ -221,7 +221,7 @@ private slots:
         // Stop before start, across midnight the wrong way.
         child<QDateEdit>(form, "DTPicker3")->setDate(QDate(2027, 2, 13));
         child<QTimeEdit>(form, "DTPicker4")->setTime(QTime(23, 59, 59));
-        form.Command1_Click();
+        form.confirm();
         QCOMPARE(messages.size(), 2);
         QVERIFY(form.isVisible());
         // One second later is enough, also across midnight.
@@ -229,7 +229,7 @@ private slots:
         child<QTimeEdit>(form, "DTPicker2")->setTime(QTime(23, 59, 59));
         child<QDateEdit>(form, "DTPicker3")->setDate(QDate(2027, 2, 15));
         child<QTimeEdit>(form, "DTPicker4")->setTime(QTime(0, 0, 0));
-        form.Command1_Click();
+        form.confirm();
         QCOMPARE(messages.size(), 2);
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(form.item(),
@@ -261,9 +261,9 @@ private slots:
         QCOMPARE(view->topLevelItem(0)->text(1), pelvanto::localeDateTimeText(at(11, 30, 0)));
         // Text that is no date-time is shown as it is stored.
         QCOMPARE(view->topLevelItem(1)->text(0), QStringLiteral("tomorrow"));
-        form.Command3_Click();
+        form.clearAll();
         form.addItem({"2026-12-08 10:00:05", "2026-12-08 11:30:00", "", "Waiting", ""});
-        form.Command4_Click();
+        form.saveAndHide();
         QCOMPARE(testsupport::readFile(schedule()),
                  QByteArray("2026-12-08 10:00:05\t2026-12-08 11:30:00\t\tWaiting\t\r\n"));
     }
@@ -277,7 +277,7 @@ private slots:
         FakeRecording rec;
         {
             Form5 form(rec);
-            form.Command4_Click();
+            form.saveAndHide();
             QVERIFY(form.close());
             QCOMPARE(testsupport::readFile(schedule()), stored);
         }
@@ -299,7 +299,7 @@ private slots:
             Form5 form(rec);
             QVERIFY(form.items().isEmpty());
             form.addItem({"2031-02-01 10:00:00", "2031-02-01 11:00:00", "", "Waiting", ""});
-            form.Command4_Click();
+            form.saveAndHide();
             QCOMPARE(messages.size(), 1);
             QVERIFY(messages[0].contains(QLatin1String("could not be read")));
         }
@@ -329,7 +329,7 @@ private slots:
         {
             Form5 form(rec, nullptr, {}, path);
             form.addItem({"2031-02-01 10:00:00", "2031-02-01 11:00:00", "", "Waiting", ""});
-            form.Command4_Click();
+            form.saveAndHide();
             QCOMPARE(messages.size(), 1);
             QVERIFY2(messages[0].contains(QLatin1String("not a regular file")),
                      qPrintable(messages[0]));

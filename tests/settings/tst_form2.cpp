@@ -6,6 +6,7 @@
 #include "ScriptedMixer.h"
 #include "SettingsKeys.h"
 #include "SettingsTestUtil.h"
+#include "StoredSettings.h"
 #include "audiofile/AudioFile.h"
 #include "capture/AudioRecord.h"
 #include "frmAdv.h"
@@ -48,18 +49,18 @@ struct Rig {
             state->defaultSource = QStringLiteral("card");
         }
         record = std::make_unique<AudioRecord>(std::make_unique<ScriptedMixer>(state));
-        values.mp3Bitrate = 128;
-        values.mp3Frequency = 44100;
-        values.mp3Channels = 2;
-        values.wavFrequency = 22050;
-        values.wavChannels = 1;
-        values.voxFrequency = 8000;
-        values.oggBitrate = 160;
-        values.rawFrequency = 8000;
-        values.rawChannels = 1;
-        values.rawCoding = 2;
-        values.g726Frequency = 8000;
-        values.g726Bits = 3;
+        values.mp3.bitrate = 128;
+        values.mp3.frequency = 44100;
+        values.mp3.channels = 2;
+        values.wav.frequency = 22050;
+        values.wav.channels = 1;
+        values.vox.frequency = 8000;
+        values.ogg.bitrate = 160;
+        values.raw.frequency = 8000;
+        values.raw.channels = 1;
+        values.raw.coding = 2;
+        values.g726.frequency = 8000;
+        values.g726.bits = 3;
     }
     SourceDevice &device() { return state->devices.first(); }
 };
@@ -204,7 +205,7 @@ private slots:
         });
         child<QPushButton>(&w, "cmdVOX")->click();
         QCOMPARE(opened, QStringLiteral("frmVOX"));
-        QCOMPARE(rig.values.voxFrequency, 16000);
+        QCOMPARE(rig.values.vox.frequency, 16000);
         QVERIFY(child<QLineEdit>(&w, "txtVOX")->text().contains(QStringLiteral("16000 Hz")));
 
         // Cancel leaves the row as it was.
@@ -215,7 +216,7 @@ private slots:
         });
         child<QPushButton>(&w, "cmdWAV")->click();
         QCOMPARE(child<QLineEdit>(&w, "txtWAV")->text(), wav);
-        QCOMPARE(rig.values.wavFrequency, 48000); // the click stays for the run
+        QCOMPARE(rig.values.wav.frequency, 48000); // the click stays for the run
 
         // A WAV codec chosen in the window survives the next opening of this window.
         onNextModal([](QWidget *modal) {
@@ -266,13 +267,13 @@ private slots:
         Rig rig(1);
         Form2 w(*rig.record, rig.file, rig.values);
         child<QLineEdit>(&w, "txtNotchFreq")->setText(QStringLiteral("120"));
-        // Typed above the up-down's range: stored as typed, applied at the top of the range.
+        // Typed above the up-down's range: stored and applied at the top of the range.
         child<QLineEdit>(&w, "txtHighPassFreq")->setText(QStringLiteral("50000"));
         child<UpDown>(&w, "udAGCAttackTime")->stepBy(3);
         QCOMPARE(child<QLineEdit>(&w, "txtAGCAttackTime")->text(), QStringLiteral("123"));
         child<QPushButton>(&w, "Command1")->click();
         QCOMPARE(get(s::Other, keys::NotchText), QStringLiteral("120"));
-        QCOMPARE(get(s::Other, keys::HighPassText), QStringLiteral("50000"));
+        QCOMPARE(get(s::Other, keys::HighPassText), QStringLiteral("44100"));
         QCOMPARE(get(s::Other, keys::AttackTime), QStringLiteral("123"));
         QCOMPARE(rig.record->NotchFrequency(), 120.0F);
         QCOMPARE(rig.record->HighPassFrequency(), 44100.0F);
@@ -283,7 +284,7 @@ private slots:
         QCOMPARE(rig.record->AutoGainAttackTime(), 123);
     }
 
-    void gainControlOffFromLoadUntilOk() {
+    void gainControlOffWhileTheWindowShows() {
         ProgramFolderScope folder;
         put(s::Other, keys::AutoGain, QStringLiteral("1"));
         Rig rig(1);
@@ -299,7 +300,6 @@ private slots:
             QVERIFY(child<QCheckBox>(&w, "chAutoGainControl")->isChecked());
             child<QPushButton>(&w, "Command2")->click();
         }
-        QVERIFY(!rig.record->AutoGainEnabled());
         QVERIFY(!QFile::exists(Inifun::settingsFile()) || get(s::Other, keys::LowLevel).isEmpty());
         {
             Form2 w(*rig.record, rig.file, rig.values);
@@ -313,6 +313,120 @@ private slots:
         QVERIFY(rig.record->AutoGainEnabled());
         QCOMPARE(rig.record->AutoGainLowLevel(), -44);
         QCOMPARE(rig.record->AutoGainAttackTime(), 77);
+    }
+
+    // Leaving without OK gives back the gain control the window switched off; OK applies the
+    // box whatever was on before.
+    void gainControlAfterTheWindow_data() {
+        QTest::addColumn<bool>("onBefore");
+        QTest::addColumn<QString>("leave"); // "cancel", "escape", "close", "ok on", "ok off"
+        QTest::addColumn<bool>("onAfter");
+        QTest::newRow("on, Cancel") << true << "cancel" << true;
+        QTest::newRow("on, Escape") << true << "escape" << true;
+        QTest::newRow("on, close box") << true << "close" << true;
+        QTest::newRow("off, Cancel") << false << "cancel" << false;
+        QTest::newRow("on, OK with the box cleared") << true << "ok off" << false;
+        QTest::newRow("off, OK with the box checked") << false << "ok on" << true;
+    }
+    void gainControlAfterTheWindow() {
+        QFETCH(bool, onBefore);
+        QFETCH(QString, leave);
+        QFETCH(bool, onAfter);
+        ProgramFolderScope folder;
+        Rig rig(1);
+        rig.record->SetAutoGainEnabled(onBefore);
+        Form2 w(*rig.record, rig.file, rig.values);
+        w.show();
+        QVERIFY(!rig.record->AutoGainEnabled());
+        if (leave == QLatin1String("cancel")) {
+            child<QPushButton>(&w, "Command2")->click();
+        } else if (leave == QLatin1String("escape")) {
+            QTest::keyClick(&w, Qt::Key_Escape);
+        } else if (leave == QLatin1String("close")) {
+            w.close();
+        } else {
+            child<QCheckBox>(&w, "chAutoGainControl")
+                ->setChecked(leave.endsWith(QLatin1String("on")));
+            child<QPushButton>(&w, "Command1")->click();
+        }
+        QVERIFY(w.isHidden());
+        QCOMPARE(rig.record->AutoGainEnabled(), onAfter);
+    }
+
+    // OK writes each of the ten keys under its own name: every control holds a value no other
+    // one holds (the switches in two patterns, so that any two of them differ once).
+    void okWritesEachKeyUnderItsName_data() { addFilterKeyRows(); }
+    void okWritesEachKeyUnderItsName() {
+        QFETCH(QString, switches);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        ProgramFolderScope folder;
+        Rig rig(1);
+        Form2 w(*rig.record, rig.file, rig.values);
+        const char *boxes[] = {"chFilter", "chFilter1", "chFilter2", "chAutoGainControl"};
+        for (int i = 0; i < 4; ++i)
+            child<QCheckBox>(&w, QLatin1String(boxes[i]))
+                ->setChecked(switches[i] == QLatin1Char('1'));
+        for (const auto &text : kFilterTexts)
+            child<QLineEdit>(&w, QLatin1String(text[0]))->setText(QString::fromLatin1(text[1]));
+        child<QPushButton>(&w, "Command1")->click();
+        QCOMPARE(get(s::Other, key.toLatin1().constData()), expected);
+    }
+
+    // A value typed outside its up-down's range is stored as it is applied, and the next start
+    // applies it the same.
+    void typedOutsideTheRangeStoredAsApplied_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("notch below") << "txtNotchFreq" << keys::NotchText << "30"
+                                     << "40";
+        QTest::newRow("notch above") << "txtNotchFreq" << keys::NotchText << "400"
+                                     << "200";
+        QTest::newRow("high-pass above") << "txtHighPassFreq" << keys::HighPassText << "50000"
+                                         << "44100";
+        QTest::newRow("low-pass below") << "txtLowPassFreq" << keys::LowPassText << "20"
+                                        << "100";
+        QTest::newRow("low level below") << "txtAGCLowLevel" << keys::LowLevel << "-120"
+                                         << "-90";
+        QTest::newRow("high level above") << "txtAGCHighLevel" << keys::HighLevel << "6"
+                                          << "0";
+        QTest::newRow("attack below") << "txtAGCAttackTime" << keys::AttackTime << "10"
+                                      << "50";
+        QTest::newRow("inside") << "txtNotchFreq" << keys::NotchText << "60"
+                                << "60";
+    }
+    void typedOutsideTheRangeStoredAsApplied() {
+        QFETCH(QString, field);
+        QFETCH(QString, key);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        ProgramFolderScope folder;
+        put(s::Other, keys::AutoGain, QStringLiteral("1"));
+        Rig rig(1);
+        {
+            Form2 w(*rig.record, rig.file, rig.values);
+            child<QLineEdit>(&w, field)->setText(typed);
+            child<QPushButton>(&w, "Command1")->click();
+        }
+        QCOMPARE(get(s::Other, key.toLatin1().constData()), stored);
+        // The next start applies what the window applied.
+        Rig next(1);
+        StoredSettings::applyFilters(*next.record);
+        const auto applied = [](AudioRecord &r) {
+            return QList<double>{r.NotchFrequency(),
+                                 r.HighPassFrequency(),
+                                 r.LowPassFrequency(),
+                                 double(r.AutoGainLowLevel()),
+                                 double(r.AutoGainHighLevel()),
+                                 double(r.AutoGainAttackTime())};
+        };
+        QCOMPARE(applied(*next.record), applied(*rig.record));
+        QVERIFY(applied(*rig.record).contains(stored.toDouble()));
+        // The window shows the stored value when it opens again.
+        Form2 again(*rig.record, rig.file, rig.values);
+        QCOMPARE(child<QLineEdit>(&again, field)->text(), stored);
     }
 
     // --- advanced properties ---------------------------------------------------------------

@@ -142,7 +142,7 @@ private slots:
         Form4 form;
         child<QLineEdit>(form, "Text2")->setText(QStringLiteral("   "));
         child<QRadioButton>(form, "Option1")->setChecked(true);
-        form.Command1_Click();
+        form.saveAndClose();
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(readSet("outputfolder"), QString());
         QVERIFY(testsupport::readFile(settings()).contains("outputfolder=\r\n"));
@@ -215,7 +215,7 @@ private slots:
         QCOMPARE(folder.size(), 127);
         Form4 form;
         child<QLineEdit>(form, "Text2")->setText(folder);
-        form.Command1_Click();
+        form.saveAndClose();
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QVERIFY(messages.isEmpty());
         QCOMPARE(readSet("outputfolder"), folder);
@@ -253,7 +253,7 @@ private slots:
         QTest::mouseClick(child<QPushButton>(form, "Command4"), Qt::LeftButton);
         QCOMPARE(child<QLineEdit>(form, "Text2")->text(), QStringLiteral("/media/usb/recordings"));
         QCOMPARE(titles.size(), 2);
-        form.Command1_Click();
+        form.saveAndClose();
         QCOMPARE(readSet("outputfolder"), QStringLiteral("/media/usb/recordings"));
     }
 };

@@ -64,9 +64,9 @@ private slots:
         QCOMPARE(child<QComboBox>(&w, "Combo5")->currentText(), QStringLiteral("44100"));
         QCOMPARE(child<QSlider>(&w, "Slider3")->value(), frmMP3::positionOf(320));
         QCOMPARE(child<QLabel>(&w, "Label8")->text(), QStringLiteral("Current bitrate: 320 kbit"));
-        QCOMPARE(values.mp3Bitrate, qint16(128));
-        QCOMPARE(values.mp3Frequency, 44100);
-        QCOMPARE(values.mp3Channels, qint16(2));
+        QCOMPARE(values.mp3.bitrate, qint16(128));
+        QCOMPARE(values.mp3.frequency, 44100);
+        QCOMPARE(values.mp3.channels, qint16(2));
         // The filters start off, at their design frequencies and widths.
         QVERIFY(!child<QCheckBox>(&w, "chHFilt")->isChecked());
         QCOMPARE(child<QLineEdit>(&w, "tHFiltF")->text(), QStringLiteral("30"));
@@ -96,11 +96,42 @@ private slots:
         frmMP3 w(file, values, {});
         QCOMPARE(child<QSlider>(&w, "Slider1")->value(), 9);
         QCOMPARE(child<QLabel>(&w, "Label1")->text(), QStringLiteral("Current bitrate: 40 kbit"));
-        QCOMPARE(values.mp3Bitrate, qint16(40));
+        QCOMPARE(values.mp3.bitrate, qint16(40));
         child<QPushButton>(&w, "Command1")->click();
         QCOMPARE(get(s::Mp3, keys::Mp3Bitrate), QStringLiteral("40"));
-        // The slider was not moved: the encoder gets the library's own bit rate.
-        QCOMPARE(file.Mp3Encoder().Bitrate(), Mp3EncoderSettings().Bitrate());
+        // The encoder gets the bit rate the label shows, as the next start would give it.
+        QCOMPARE(file.Mp3Encoder().Bitrate(), qint16(40));
+    }
+
+    // OK without touching the slider applies the stored bit rate the window shows, and the
+    // file written next is encoded at it.
+    void mp3OkAppliesTheShownBitrate_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("kbps");
+        QTest::newRow("320") << "320" << 320;
+        QTest::newRow("64") << "64" << 64;
+        QTest::newRow("nothing stored") << "" << 128;
+    }
+    void mp3OkAppliesTheShownBitrate() {
+        QFETCH(QString, stored);
+        QFETCH(int, kbps);
+        REQUIRE_TOOL("ffprobe");
+        ProgramFolderScope folder;
+        if (!stored.isEmpty())
+            put(s::Mp3, keys::Mp3Bitrate, stored);
+        AudioFile file;
+        FormatValues values;
+        frmMP3 w(file, values, {});
+        QCOMPARE(child<QLabel>(&w, "Label1")->text(),
+                 QStringLiteral("Current bitrate: %1 kbit").arg(kbps));
+        child<QPushButton>(&w, "Command1")->click();
+        QCOMPARE(int(file.Mp3Encoder().Bitrate()), kbps);
+
+        const QString path = folder.file(QStringLiteral("shown.mp3"));
+        QCOMPARE(file.CreateWrite(path), 0);
+        QVERIFY(file.WriteBlock(noise(44100 * 2, 1)));
+        file.CloseFile();
+        QCOMPARE(probe(path).bitrate, qint64(kbps) * 1000);
     }
 
     void mp3StoredFrequencyAndChannels() {
@@ -116,7 +147,7 @@ private slots:
         QCOMPARE(child<QSlider>(&w, "Slider1")->value(), frmMP3::positionOf(64));
         // A stored mono choice shows as "Mono".
         QCOMPARE(child<QComboBox>(&w, "Combo3")->currentText(), QStringLiteral("Mono"));
-        QCOMPARE(values.mp3Channels, qint16(1));
+        QCOMPARE(values.mp3.channels, qint16(1));
     }
 
     void mp3StoredFrequencyNotInTheList() {
@@ -142,7 +173,7 @@ private slots:
         FormatValues values;
         frmMP3 w(file, values, {});
         QCOMPARE(child<QSlider>(&w, "Slider1")->value(), 9);
-        QCOMPARE(values.mp3Frequency, 44100);
+        QCOMPARE(values.mp3.frequency, 44100);
         child<QPushButton>(&w, "Command1")->click();
         QVERIFY(!file.FormatDescription().isEmpty());
         QCOMPARE(file.Mp3Channels(), 2);
@@ -155,7 +186,7 @@ private slots:
         frmMP3 w(file, values, {});
         child<QSlider>(&w, "Slider1")->setValue(3);
         QCOMPARE(w.settings().Bitrate(), qint16(32));
-        QCOMPARE(values.mp3Bitrate, qint16(32));
+        QCOMPARE(values.mp3.bitrate, qint16(32));
         QCOMPARE(child<QLabel>(&w, "Label1")->text(), QStringLiteral("Current bitrate: 32 kbit"));
         QCOMPARE(child<QSlider>(&w, "Slider1")->toolTip(), QStringLiteral("32"));
         child<QSlider>(&w, "Slider2")->setValue(7);
@@ -165,13 +196,13 @@ private slots:
         QCOMPARE(child<QLabel>(&w, "Label8")->text(), QStringLiteral("Current bitrate: 160 kbit"));
         child<QComboBox>(&w, "Combo5")->setCurrentIndex(8);
         QCOMPARE(w.settings().OutputFrequency(), 8000);
-        QCOMPARE(values.mp3Frequency, 8000);
+        QCOMPARE(values.mp3.frequency, 8000);
         child<QComboBox>(&w, "Combo3")->setCurrentIndex(3);
         QCOMPARE(w.settings().ChannelMode(), qint16(4));
         // Mono changes the channel count, not the encoder's channel mode.
         child<QComboBox>(&w, "Combo3")->setCurrentIndex(4);
         QCOMPARE(w.settings().ChannelMode(), qint16(4));
-        QCOMPARE(values.mp3Channels, qint16(1));
+        QCOMPARE(values.mp3.channels, qint16(1));
         child<QComboBox>(&w, "Combo2")->setCurrentIndex(3);
         QCOMPARE(w.settings().AthControl(), qint16(3));
         child<QComboBox>(&w, "Combo4")->setCurrentIndex(2);
@@ -350,28 +381,28 @@ private slots:
         AudioFile file;
         FormatValues values;
         frmOgg w(file, values, {});
-        QCOMPARE(values.oggQuality, qint16(0));
+        QCOMPARE(values.ogg.quality, qint16(0));
         child<QCheckBox>(&w, "chVbr")->setChecked(true);
         QVERIFY(child<QGroupBox>(&w, "frmVbr")->isEnabled());
-        QCOMPARE(values.oggVbr, qint16(1));
+        QCOMPARE(values.ogg.vbr, qint16(1));
         child<QSlider>(&w, "sldrBitrate")->setValue(4);
-        QCOMPARE(values.oggBitrate, qint16(192));
+        QCOMPARE(values.ogg.bitrate, qint16(192));
         QCOMPARE(child<QLabel>(&w, "lblBitrate")->text(),
                  QStringLiteral("Current nominal oggBitrate: 192 kbit"));
         child<QSlider>(&w, "sldrMinBitrate")->setValue(1);
         child<QSlider>(&w, "sldrMaxBitrate")->setValue(6);
-        QCOMPARE(values.oggMinBitrate, qint16(112));
-        QCOMPARE(values.oggMaxBitrate, qint16(320));
+        QCOMPARE(values.ogg.minBitrate, qint16(112));
+        QCOMPARE(values.ogg.maxBitrate, qint16(320));
         child<QCheckBox>(&w, "chQuality")->setChecked(true);
         child<QSlider>(&w, "sldrQuality")->setValue(720);
-        QCOMPARE(values.oggQuality, qint16(720));
+        QCOMPARE(values.ogg.quality, qint16(720));
         QCOMPARE(child<QSlider>(&w, "sldrQuality")->toolTip(), QStringLiteral("7.2"));
         child<QCheckBox>(&w, "chQuality")->setChecked(false);
         // Back from quality mode, the VBR box decides the VBR frame again.
         QVERIFY(child<QGroupBox>(&w, "frmVbr")->isEnabled());
         child<QPushButton>(&w, "cmdCancel")->click();
         // The clicked values stay for the run; nothing is stored or applied.
-        QCOMPARE(values.oggBitrate, qint16(192));
+        QCOMPARE(values.ogg.bitrate, qint16(192));
         QCOMPARE(get(s::Ogg, keys::OggBitrate), QString());
         QCOMPARE(get(s::Ogg, keys::OggQuality), QStringLiteral("-20"));
     }
@@ -420,8 +451,8 @@ private slots:
         QCOMPARE(w.windowTitle(), QStringLiteral("Set WAV Format"));
         QVERIFY(child<QRadioButton>(&w, button)->isChecked());
         QVERIFY(child<QRadioButton>(&w, channelButton)->isChecked());
-        QCOMPARE(values.wavFrequency, rate);
-        QCOMPARE(values.wavChannels, qint16(channels));
+        QCOMPARE(values.wav.frequency, rate);
+        QCOMPARE(values.wav.channels, qint16(channels));
         child<QPushButton>(&w, "Command1")->click();
         QCOMPARE(get(s::Wav, keys::WavFreq), QString::number(rate));
         QCOMPARE(get(s::Wav, keys::WavChannel), QString::number(channels));
@@ -593,16 +624,16 @@ private slots:
         if (window == QLatin1String("vox")) {
             put(s::Vox, keys::VoxFreq, stored);
             w = std::make_unique<frmVOX>(file, values, DescriptionSink());
-            value = &values.voxFrequency;
+            value = &values.vox.frequency;
             QVERIFY(w->findChild<QRadioButton *>(QStringLiteral("F9")) == nullptr);
         } else if (window == QLatin1String("raw")) {
             put(s::Raw, keys::RawFreq, stored);
             w = std::make_unique<frmRAW>(file, values, DescriptionSink());
-            value = &values.rawFrequency;
+            value = &values.raw.frequency;
         } else {
             put(s::G726, keys::G726Freq, stored);
             w = std::make_unique<frmG726>(file, values, DescriptionSink());
-            value = &values.g726Frequency;
+            value = &values.g726.frequency;
         }
         QVERIFY(child<QRadioButton>(w.get(), button)->isChecked());
         QCOMPARE(*value, rate);
@@ -620,7 +651,7 @@ private slots:
         QVERIFY(child<QRadioButton>(&w, "C1")->isChecked());
         QCOMPARE(child<QRadioButton>(&w, "C1")->text(), QStringLiteral("16-bit PCM"));
         QCOMPARE(child<QRadioButton>(&w, "C2")->text(), QStringLiteral("8-bit A-Law "));
-        QCOMPARE(values.rawCoding, qint16(1));
+        QCOMPARE(values.raw.coding, qint16(1));
         QVERIFY(child<QRadioButton>(&w, "P1")->isChecked());
         child<QRadioButton>(&w, "C3")->click();
         child<QRadioButton>(&w, "F1")->click();
@@ -644,12 +675,12 @@ private slots:
             QCOMPARE(w.windowTitle(), QStringLiteral("Set CCUIT G.726 Format"));
             QVERIFY(child<QRadioButton>(&w, "Option1_2")->isChecked());
             QCOMPARE(child<QRadioButton>(&w, "Option1_2")->text(), QStringLiteral("4 bit "));
-            QCOMPARE(values.g726Bits, qint16(4));
+            QCOMPARE(values.g726.bits, qint16(4));
             child<QRadioButton>(&w, "Option1_0")->click();
             child<QPushButton>(&w, "cmdCancel")->click();
         }
         // Cancel: the click stays in the values, nothing stored or applied.
-        QCOMPARE(values.g726Bits, qint16(2));
+        QCOMPARE(values.g726.bits, qint16(2));
         QCOMPARE(get(s::G726, keys::G726Bits), QStringLiteral("6"));
         QVERIFY(described.texts.isEmpty());
         {

@@ -40,14 +40,14 @@ private slots:
         ProgramFolderScope folder;
         AudioFile file;
         FormatValues values;
-        values.mp3Bitrate = 77;
+        values.mp3.bitrate = 77;
         StoredSettings::applyFormats(file, values);
         // Absent keys do not convert: the values stay as they were.
-        QCOMPARE(values.mp3Bitrate, qint16(77));
-        QCOMPARE(values.mp3Frequency, 0);
-        QCOMPARE(values.wavFrequency, 0);
-        QCOMPARE(values.oggQualityMode, qint16(0));
-        QCOMPARE(values.g726Bits, qint16(0));
+        QCOMPARE(values.mp3.bitrate, qint16(77));
+        QCOMPARE(values.mp3.frequency, 0);
+        QCOMPARE(values.wav.frequency, 0);
+        QCOMPARE(values.ogg.qualityMode, qint16(0));
+        QCOMPARE(values.g726.bits, qint16(0));
         // Zeros reach the component, which keeps every format writable.
         for (const char *ext : {"wav", "mp3", "ogg", "vox", "raw", "g726"}) {
             int rate = 0;
@@ -73,9 +73,9 @@ private slots:
         AudioFile file;
         FormatValues values;
         StoredSettings::applyFormats(file, values);
-        QCOMPARE(values.mp3Frequency, 22050);
-        QCOMPARE(values.mp3Bitrate, qint16(64));
-        QCOMPARE(values.rawCoding, qint16(3));
+        QCOMPARE(values.mp3.frequency, 22050);
+        QCOMPARE(values.mp3.bitrate, qint16(64));
+        QCOMPARE(values.raw.coding, qint16(3));
         QCOMPARE(file.Mp3Encoder().Bitrate(), qint16(64));
 
         int rate = 0;
@@ -107,11 +107,11 @@ private slots:
         AudioFile file;
         FormatValues values;
         StoredSettings::applyFormats(file, values);
-        QCOMPARE(values.mp3Bitrate, qint16(0));
-        QCOMPARE(values.mp3Channels, qint16(0));
-        QCOMPARE(values.mp3Frequency, -48000);
-        QCOMPARE(values.wavFrequency, 22050);
-        QCOMPARE(values.g726Bits, qint16(5));
+        QCOMPARE(values.mp3.bitrate, qint16(0));
+        QCOMPARE(values.mp3.channels, qint16(0));
+        QCOMPARE(values.mp3.frequency, -48000);
+        QCOMPARE(values.wav.frequency, 22050);
+        QCOMPARE(values.g726.bits, qint16(5));
         // A negative rate is refused by the component, which keeps a writable format.
         int rate = 0;
         int channels = 0;
@@ -161,6 +161,48 @@ private slots:
         QCOMPARE(file.CreateWrite(folder.file(QStringLiteral("probe.ogg"))), 0);
         QCOMPARE(file.FormatDescription(), expected);
         file.CloseFile();
+    }
+
+    // Stored bounds beyond what the encoder can produce are brought into its range before
+    // they reach it: a minimum of 9999 kbit/s would pad the stream to 10 Mbit/s.
+    void oggBoundsBroughtIntoTheEncodersRange_data() {
+        QTest::addColumn<QString>("minimum");
+        QTest::addColumn<QString>("maximum");
+        QTest::addColumn<QString>("managed");
+        QTest::newRow("minimum far above") << "9999"
+                                           << "0"
+                                           << "managed 500-any";
+        QTest::newRow("both far out") << "9999"
+                                      << "30000"
+                                      << "managed 500-500";
+        QTest::newRow("maximum below") << "0"
+                                       << "8"
+                                       << "managed any-45";
+        QTest::newRow("inside") << "112"
+                                << "256"
+                                << "managed 112-256";
+    }
+    void oggBoundsBroughtIntoTheEncodersRange() {
+        QFETCH(QString, minimum);
+        QFETCH(QString, maximum);
+        QFETCH(QString, managed);
+        REQUIRE_TOOL("ffprobe");
+        ProgramFolderScope folder;
+        put(s::Ogg, keys::OggBitrate, QStringLiteral("128"));
+        put(s::Ogg, keys::OggMinBitrate, minimum);
+        put(s::Ogg, keys::OggMaxBitrate, maximum);
+        put(s::Ogg, keys::OggVbrEnabled, QStringLiteral("1"));
+        AudioFile file;
+        FormatValues values;
+        StoredSettings::applyFormats(file, values);
+        const QString path = folder.file(QStringLiteral("bounded.ogg"));
+        QCOMPARE(file.CreateWrite(path), 0);
+        QVERIFY2(file.FormatDescription().contains(managed), qPrintable(file.FormatDescription()));
+        QVERIFY(file.WriteBlock(noise(44100 * 2 * 2, 7)));
+        file.CloseFile();
+        const Probe written = probe(path);
+        QVERIFY(written.ok);
+        QVERIFY2(written.bitrate <= 520000, qPrintable(QString::number(written.bitrate)));
     }
 
     void filtersFromStoredSwitches() {

@@ -60,21 +60,21 @@ xcb_connection_t *x11Connection() {
 } // namespace
 
 GlobalHotkeys::GlobalHotkeys(QObject *parent) : QObject(parent) {
-    m_keys[0].id = RecordId;
-    m_keys[0].keysym = kKeysymR;
-    m_keys[1].id = StopId;
-    m_keys[1].keysym = kKeysymS;
+    keys_[0].id = RecordId;
+    keys_[0].keysym = kKeysymR;
+    keys_[1].id = StopId;
+    keys_[1].keysym = kKeysymS;
 
-    m_connection = x11Connection();
-    if (!m_connection || xcb_connection_has_error(m_connection) != 0) {
-        m_connection = nullptr;
-        for (Key &key : m_keys)
+    connection_ = x11Connection();
+    if (!connection_ || xcb_connection_has_error(connection_) != 0) {
+        connection_ = nullptr;
+        for (Key &key : keys_)
             key.state = Registration::Unavailable;
         return;
     }
-    for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+    for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
          it.rem > 0; xcb_screen_next(&it))
-        m_roots.append(it.data->root);
+        roots_.append(it.data->root);
     // Handlers may run an event loop of their own; let them run after the
     // native event has been dispatched.
     connect(this, &GlobalHotkeys::grabbedKeyPressed, this, &GlobalHotkeys::hotkeyPressed,
@@ -82,34 +82,34 @@ GlobalHotkeys::GlobalHotkeys(QObject *parent) : QObject(parent) {
     // A new keyboard layout moves keys to other keycodes: grab them afresh.
     connect(this, &GlobalHotkeys::keyboardChanged, this, &GlobalHotkeys::refreshGrabs,
             Qt::QueuedConnection);
-    m_xkbEvent = xkbEventType();
+    xkbEvent_ = xkbEventType();
     QCoreApplication::instance()->installNativeEventFilter(this);
-    m_filterInstalled = true;
+    filterInstalled_ = true;
 }
 
 int GlobalHotkeys::xkbEventType() const {
     static constexpr char kName[] = "XKEYBOARD";
     xcb_query_extension_reply_t *reply = xcb_query_extension_reply(
-        m_connection, xcb_query_extension(m_connection, sizeof kName - 1, kName), nullptr);
+        connection_, xcb_query_extension(connection_, sizeof kName - 1, kName), nullptr);
     const int type = reply && reply->present ? reply->first_event : -1;
     std::free(reply); // NOLINT(cppcoreguidelines-no-malloc): allocated by xcb
     return type;
 }
 
 void GlobalHotkeys::refreshGrabs() {
-    m_refreshPending = false;
-    if (!m_connection)
+    refreshPending_ = false;
+    if (!connection_)
         return;
     const std::uint16_t numLock = numLockMask();
-    const bool modifiersMoved = numLock != m_numLockMask;
-    m_numLockMask = numLock;
-    for (Key &key : m_keys) {
+    const bool modifiersMoved = numLock != numLockMask_;
+    numLockMask_ = numLock;
+    for (Key &key : keys_) {
         // A key missing from the old layout may be on the new one; a key
         // another program holds stays with it.
         const bool held = key.state == Registration::Registered;
         if (!held && key.state != Registration::Failed)
             continue;
-        KeySymbols symbols(xcb_key_symbols_alloc(m_connection));
+        KeySymbols symbols(xcb_key_symbols_alloc(connection_));
         const QList<std::uint8_t> codes =
             symbols ? keycodesFor(symbols.get(), key.keysym) : QList<std::uint8_t>();
         if (held && codes == key.keycodes && !modifiersMoved)
@@ -118,7 +118,7 @@ void GlobalHotkeys::refreshGrabs() {
             ungrab(key); // the keycodes and modifiers grabbed before
         key.state = grab(key);
     }
-    xcb_flush(m_connection);
+    xcb_flush(connection_);
 }
 
 GlobalHotkeys::~GlobalHotkeys() {
@@ -127,16 +127,16 @@ GlobalHotkeys::~GlobalHotkeys() {
     if (!QCoreApplication::instance())
         return;
     unregisterHotkeys();
-    if (m_filterInstalled)
+    if (filterInstalled_)
         QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
 bool GlobalHotkeys::registerHotkeys() {
-    if (!m_connection)
+    if (!connection_)
         return false;
-    m_numLockMask = numLockMask();
+    numLockMask_ = numLockMask();
     bool all = true;
-    for (Key &key : m_keys) {
+    for (Key &key : keys_) {
         if (key.state != Registration::Registered)
             key.state = grab(key);
         all = all && key.state == Registration::Registered;
@@ -145,15 +145,15 @@ bool GlobalHotkeys::registerHotkeys() {
 }
 
 void GlobalHotkeys::unregisterHotkeys() {
-    if (!m_connection)
+    if (!connection_)
         return;
-    for (Key &key : m_keys) {
+    for (Key &key : keys_) {
         if (key.state == Registration::Registered) {
             ungrab(key);
             key.state = Registration::NotTried;
         }
     }
-    xcb_flush(m_connection);
+    xcb_flush(connection_);
 }
 
 GlobalHotkeys::Registration GlobalHotkeys::registration(int id) const {
@@ -171,7 +171,7 @@ QString GlobalHotkeys::conflictMessage(int id) {
 
 int GlobalHotkeys::reportConflicts(QWidget *parent) {
     int shown = 0;
-    for (Key &key : m_keys) {
+    for (Key &key : keys_) {
         if (key.state != Registration::HeldElsewhere || key.reported)
             continue;
         key.reported = true;
@@ -182,7 +182,7 @@ int GlobalHotkeys::reportConflicts(QWidget *parent) {
 }
 
 GlobalHotkeys::Key *GlobalHotkeys::keyFor(int id) {
-    for (Key &key : m_keys) {
+    for (Key &key : keys_) {
         if (key.id == id)
             return &key;
     }
@@ -190,7 +190,7 @@ GlobalHotkeys::Key *GlobalHotkeys::keyFor(int id) {
 }
 
 const GlobalHotkeys::Key *GlobalHotkeys::keyFor(int id) const {
-    for (const Key &key : m_keys) {
+    for (const Key &key : keys_) {
         if (key.id == id)
             return &key;
     }
@@ -198,15 +198,15 @@ const GlobalHotkeys::Key *GlobalHotkeys::keyFor(int id) const {
 }
 
 std::uint16_t GlobalHotkeys::numLockMask() const {
-    KeySymbols symbols(xcb_key_symbols_alloc(m_connection));
+    KeySymbols symbols(xcb_key_symbols_alloc(connection_));
     if (!symbols)
         return kFallbackNumLock;
     const QList<std::uint8_t> numLock = keycodesFor(symbols.get(), kKeysymNumLock);
     if (numLock.isEmpty())
         return kFallbackNumLock;
 
-    xcb_get_modifier_mapping_reply_t *reply = xcb_get_modifier_mapping_reply(
-        m_connection, xcb_get_modifier_mapping(m_connection), nullptr);
+    xcb_get_modifier_mapping_reply_t *reply =
+        xcb_get_modifier_mapping_reply(connection_, xcb_get_modifier_mapping(connection_), nullptr);
     if (!reply)
         return kFallbackNumLock;
     std::uint16_t mask = 0;
@@ -229,7 +229,7 @@ QList<std::uint16_t> GlobalHotkeys::modifierVariants() const {
     // grab names the exact state, so each lock combination is grabbed too.
     const std::uint16_t control = XCB_MOD_MASK_CONTROL;
     const std::uint16_t lock = XCB_MOD_MASK_LOCK;
-    const std::uint16_t numLock = m_numLockMask;
+    const std::uint16_t numLock = numLockMask_;
     QList<std::uint16_t> variants{control, static_cast<std::uint16_t>(control | lock)};
     if (numLock != lock) {
         variants.append(static_cast<std::uint16_t>(control | numLock));
@@ -240,7 +240,7 @@ QList<std::uint16_t> GlobalHotkeys::modifierVariants() const {
 
 GlobalHotkeys::Registration GlobalHotkeys::grab(Key &key) {
     {
-        KeySymbols symbols(xcb_key_symbols_alloc(m_connection));
+        KeySymbols symbols(xcb_key_symbols_alloc(connection_));
         key.keycodes = symbols ? keycodesFor(symbols.get(), key.keysym) : QList<std::uint8_t>();
     }
     if (key.keycodes.isEmpty())
@@ -254,11 +254,11 @@ GlobalHotkeys::Registration GlobalHotkeys::grab(Key &key) {
         xcb_void_cookie_t cookie;
     };
     QList<Request> requests;
-    for (const std::uint32_t root : std::as_const(m_roots)) {
+    for (const std::uint32_t root : std::as_const(roots_)) {
         for (const std::uint8_t keycode : std::as_const(key.keycodes)) {
             for (const std::uint16_t modifiers : std::as_const(key.grabbedMods)) {
                 requests.append({root, keycode, modifiers,
-                                 xcb_grab_key_checked(m_connection, 1, root, modifiers, keycode,
+                                 xcb_grab_key_checked(connection_, 1, root, modifiers, keycode,
                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)});
             }
         }
@@ -267,7 +267,7 @@ GlobalHotkeys::Registration GlobalHotkeys::grab(Key &key) {
     Registration result = Registration::Registered;
     QList<Request> granted;
     for (const Request &request : std::as_const(requests)) {
-        xcb_generic_error_t *error = xcb_request_check(m_connection, request.cookie);
+        xcb_generic_error_t *error = xcb_request_check(connection_, request.cookie);
         if (!error) {
             granted.append(request);
             continue;
@@ -281,31 +281,31 @@ GlobalHotkeys::Registration GlobalHotkeys::grab(Key &key) {
     if (result != Registration::Registered) {
         // A key is ours only as a whole: give back the variants we did get.
         for (const Request &request : std::as_const(granted))
-            xcb_ungrab_key(m_connection, request.keycode, request.root, request.modifiers);
-        xcb_flush(m_connection);
+            xcb_ungrab_key(connection_, request.keycode, request.root, request.modifiers);
+        xcb_flush(connection_);
     }
     return result;
 }
 
 void GlobalHotkeys::ungrab(Key &key) {
-    for (const std::uint32_t root : std::as_const(m_roots)) {
+    for (const std::uint32_t root : std::as_const(roots_)) {
         for (const std::uint8_t keycode : std::as_const(key.keycodes)) {
             for (const std::uint16_t modifiers : std::as_const(key.grabbedMods))
-                xcb_ungrab_key(m_connection, keycode, root, modifiers);
+                xcb_ungrab_key(connection_, keycode, root, modifiers);
         }
     }
 }
 
 bool GlobalHotkeys::nativeEventFilter(const QByteArray &eventType, void *message,
                                       qintptr * /*result*/) {
-    if (!m_connection || eventType != "xcb_generic_event_t" || !message)
+    if (!connection_ || eventType != "xcb_generic_event_t" || !message)
         return false;
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
     const int type = event->response_type & 0x7f;
-    if (type == XCB_MAPPING_NOTIFY || (type == m_xkbEvent && isKeymapChange(event))) {
+    if (type == XCB_MAPPING_NOTIFY || (type == xkbEvent_ && isKeymapChange(event))) {
         // Qt needs these too; the grabs are renewed once the burst is over.
-        if (!m_refreshPending) {
-            m_refreshPending = true;
+        if (!refreshPending_) {
+            refreshPending_ = true;
             emit keyboardChanged();
         }
         return false;
@@ -313,16 +313,16 @@ bool GlobalHotkeys::nativeEventFilter(const QByteArray &eventType, void *message
     if (type != XCB_KEY_PRESS)
         return false;
     const auto *press = static_cast<const xcb_key_press_event_t *>(message);
-    if (!m_roots.contains(press->event))
+    if (!roots_.contains(press->event))
         return false;
 
     // Only Ctrl, whatever the lock keys say; mouse buttons held do not matter.
-    const auto ignored = static_cast<std::uint16_t>(XCB_MOD_MASK_LOCK | m_numLockMask);
+    const auto ignored = static_cast<std::uint16_t>(XCB_MOD_MASK_LOCK | numLockMask_);
     const std::uint16_t modifiers = press->state & 0xff & ~ignored;
     if (modifiers != XCB_MOD_MASK_CONTROL)
         return false;
 
-    for (const Key &key : m_keys) {
+    for (const Key &key : keys_) {
         if (key.state != Registration::Registered || !key.keycodes.contains(press->detail))
             continue;
         emit grabbedKeyPressed(key.id);

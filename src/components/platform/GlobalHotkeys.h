@@ -37,7 +37,7 @@ public:
     GlobalHotkeys &operator=(const GlobalHotkeys &) = delete;
 
     // Whether the session offers system-wide keys at all.
-    bool available() const { return m_connection != nullptr; }
+    bool available() const { return connection_ != nullptr; }
 
     // Grabs Ctrl+R, then Ctrl+S. Returns true when both are ours. Calling it
     // again retries keys that are not registered.
@@ -85,13 +85,13 @@ private:
     QList<std::uint16_t> modifierVariants() const;
     std::uint16_t numLockMask() const;
 
-    xcb_connection_t *m_connection = nullptr;
-    QList<std::uint32_t> m_roots;
-    std::uint16_t m_numLockMask = 0;
-    std::array<Key, 2> m_keys;
-    bool m_filterInstalled = false;
-    bool m_refreshPending = false;
-    int m_xkbEvent = -1; // event type of the XKB extension, -1 without it
+    xcb_connection_t *connection_ = nullptr;
+    QList<std::uint32_t> roots_;
+    std::uint16_t numLockMask_ = 0;
+    std::array<Key, 2> keys_;
+    bool filterInstalled_ = false;
+    bool refreshPending_ = false;
+    int xkbEvent_ = -1; // event type of the XKB extension, -1 without it
 };
 
 } // namespace pelvanto

@@ -18,11 +18,11 @@ QList<MixerCommand> MixerLauncher::knownMixers() {
     };
 }
 
-MixerLauncher::MixerLauncher(QList<MixerCommand> mixers) : m_mixers(std::move(mixers)) {}
+MixerLauncher::MixerLauncher(QList<MixerCommand> mixers) : mixers_(std::move(mixers)) {}
 
 int MixerLauncher::launch() const {
-    for (qsizetype i = 0; i < m_mixers.size(); ++i) {
-        const MixerCommand &mixer = m_mixers.at(i);
+    for (qsizetype i = 0; i < mixers_.size(); ++i) {
+        const MixerCommand &mixer = mixers_.at(i);
         if (mixer.program.isEmpty())
             continue;
         if (QProcess::startDetached(mixer.program, mixer.arguments))

@@ -26,10 +26,10 @@ public:
     // Returns its index in the list, or -1 when none could be started.
     int launch() const;
 
-    const QList<MixerCommand> &mixers() const { return m_mixers; }
+    const QList<MixerCommand> &mixers() const { return mixers_; }
 
 private:
-    QList<MixerCommand> m_mixers;
+    QList<MixerCommand> mixers_;
 };
 
 } // namespace pelvanto

@@ -1,0 +1,54 @@
+#include "Mp3Settings.h"
+
+#include "IniSection.h"
+#include "SettingsKeys.h"
+#include "audiofile/AudioFile.h"
+#include "audiofile/Mp3EncoderSettings.h"
+
+namespace pelvanto {
+
+namespace {
+constexpr qint32 kWindowFrequency = 44100;
+constexpr qint16 kWindowBitrate = 128;
+constexpr qint16 kWindowChannels = 2;
+
+IniSection section(const QString &settingsFile) {
+    return {settingsFile, keys::section::Mp3};
+}
+} // namespace
+
+void Mp3Settings::read(const QString &settingsFile) {
+    const IniSection mp3 = section(settingsFile);
+    mp3.readInt32(keys::Mp3Frequency, frequency);
+    mp3.readInt16(keys::Mp3Bitrate, bitrate);
+    mp3.readInt16(keys::Mp3Channels, channels);
+}
+
+bool Mp3Settings::write(const QString &settingsFile) const {
+    const IniSection mp3 = section(settingsFile);
+    bool ok = mp3.write(keys::Mp3Bitrate, bitrate);
+    ok = mp3.write(keys::Mp3Frequency, frequency) && ok;
+    ok = mp3.write(keys::Mp3Channels, channels) && ok;
+    return ok;
+}
+
+void Mp3Settings::applyTo(AudioFile &file) const {
+    file.SetMp3Format(frequency, bitrate, channels);
+}
+
+void Mp3Settings::applyTo(AudioFile &file, Mp3EncoderSettings encoder) const {
+    // The encoder settings have no channel count: the format call carries it, and the encoder
+    // settings then replace everything else.
+    applyTo(file);
+    encoder.SetBitrate(bitrate);
+    encoder.SetOutputFrequency(frequency);
+    file.SetMp3Encoder(encoder);
+}
+
+Mp3Settings Mp3Settings::readForWindow(const QString &settingsFile) {
+    Mp3Settings shown{kWindowFrequency, kWindowBitrate, kWindowChannels};
+    shown.read(settingsFile);
+    return shown;
+}
+
+} // namespace pelvanto
