@@ -19,6 +19,8 @@ PACKAGES=(
   pulseaudio pulseaudio-utils xvfb xauth trayer xdotool x11-utils x11-xkb-utils
   # independent tools the tests compare against
   ffmpeg sox libsox-fmt-all lame vorbis-tools id3v2 eyed3 python3-mutagen
+  # the recorder benchmark's reference pipeline (pulsesrc, audioconvert, lamemp3enc)
+  gstreamer1.0-tools gstreamer1.0-pulseaudio gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
 
 missing=()

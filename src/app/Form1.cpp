@@ -446,14 +446,15 @@ void Form1::finishRecording(const QString &failure) {
     setRecordingButtons(false);
     spectrum_->SetSamples({});
     waveform_->SetSamples({});
-    const bool failed = !failure.isEmpty();
+    const QString reason = failure.isEmpty() ? session_->writeFailure() : failure;
+    const bool failed = !reason.isEmpty();
     switch (output_.finish(session_->framesWritten(), failed)) {
     case RecordingOutput::Outcome::Kept:
         showStatus(outputPath_, QStringLiteral("Done"));
         list_->append(
             list_->model().finishedRecording(outputPath_, elapsedLabel_->text(), startTime_));
         if (failed)
-            showFailureOnce(failure);
+            showFailureOnce(reason);
         return;
     case RecordingOutput::Outcome::NothingRecorded:
         if (!failed) {

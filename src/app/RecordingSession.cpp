@@ -7,7 +7,7 @@
 #include "capture/AudioVisualization.h"
 #include "capture/SampleTools.h"
 
-#include <algorithm>
+#include <QEventLoop>
 
 namespace pelvanto {
 
@@ -17,6 +17,8 @@ RecordingSession::RecordingSession(AudioRecord &recorder, AudioFile &file, QObje
     connect(&recorder_, &AudioRecord::Timer, this,
             [this](qint64 samples, int, int) { onTimer(samples); });
     connect(&recorder_, &AudioRecord::DeviceLost, this, &RecordingSession::onDeviceLost);
+    file_.SetBackgroundWriting(true);
+    connect(&file_, &AudioFile::WriteFailed, this, &RecordingSession::onWriteFailed);
 }
 
 void RecordingSession::setDisplays(AudioVisualization *visualization, AudioDisplay *display) {
@@ -27,6 +29,8 @@ void RecordingSession::setDisplays(AudioVisualization *visualization, AudioDispl
 bool RecordingSession::start(const QString &path) {
     if (recording_)
         stop();
+    if (stopping_)
+        return false;
     if (file_.CreateWrite(path, 0) < 0 || file_.FileStatus() < 0)
         return false;
     rate_ = file_.SampleRate();
@@ -39,8 +43,8 @@ bool RecordingSession::start(const QString &path) {
     recorder_.SetBlockSize(static_cast<int>(recorder_.MsToSamples(1000)));
     path_ = path;
     framesWritten_ = 0;
-    writeFailed_ = false;
     failureReported_ = false;
+    writeFailure_.clear();
     elapsed_ = elapsedText(0);
     emit elapsedChanged(elapsed_);
     // Blocks of an earlier recording never reach this file.
@@ -59,44 +63,65 @@ void RecordingSession::stop() {
     if (!recording_)
         return;
     recording_ = false;
+    stopping_ = true;
     recorder_.RecordStop();
-    // The last (partial) block is ready now: write it before the file closes.
+    // The last (partial) block is ready now: it goes to the file before it closes.
     writePending();
+    file_.FinishWriting();
+    waitUntilWritten();
+    const qint64 writtenSoFar = file_.LengthSamples();
     file_.CloseFile();
+    stopping_ = false;
     if (av_ != nullptr)
         av_->SetSamples({});
     if (display_ != nullptr)
         display_->SetSamples({});
+    // Only what reached the file counts: blocks still queued when a write failed are lost.
+    framesWritten_ = writtenSoFar;
+    if (file_.FileStatus() < 0 && !failureReported_) {
+        // The end of the recording did not reach the disk: the caller tells the user.
+        failureReported_ = true;
+        writeFailure_ = QStringLiteral("The recording was stopped: ") + file_.LastError();
+    }
 }
 
-bool RecordingSession::writePending() {
-    bool wrote = false;
+void RecordingSession::waitUntilWritten() {
+    if (file_.WritingFinished())
+        return;
+    QEventLoop loop;
+    connect(&file_, &AudioFile::WriteFinished, &loop, &QEventLoop::quit);
+    // The queue may have finished between the check and the connection.
+    if (!file_.WritingFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers);
+}
+
+void RecordingSession::writePending() {
     for (;;) {
         const QVector<qint16> block = recorder_.GetRecordedBlock();
         if (block.isEmpty())
-            return wrote;
-        if (writeFailed_)
-            continue; // the file cannot take more; the window is stopping
-        if (!file_.WriteBlock(block)) {
-            writeFailed_ = true;
-            continue;
-        }
-        framesWritten_ += block.size() / std::max(1, channels_);
-        wrote = true;
+            return;
+        // After a failure the audio file refuses further blocks; the window is stopping.
+        file_.WriteBlock(block);
     }
+}
+
+qint64 RecordingSession::framesWritten() const {
+    return recording_ ? file_.LengthSamples() : framesWritten_;
 }
 
 void RecordingSession::onBlock() {
     if (!recording_)
         return;
     writePending();
-    if (writeFailed_ && !failureReported_) {
-        failureReported_ = true;
-        QString reason = file_.LastError();
-        if (reason.isEmpty())
-            reason = QStringLiteral("The audio file could not be written.");
-        emit failed(QStringLiteral("The recording was stopped: ") + reason);
-    }
+}
+
+void RecordingSession::onWriteFailed(const QString &reason) {
+    if (!recording_ || failureReported_)
+        return;
+    failureReported_ = true;
+    emit failed(
+        QStringLiteral("The recording was stopped: ") +
+        (reason.isEmpty() ? QStringLiteral("The audio file could not be written.") : reason));
 }
 
 void RecordingSession::onDeviceLost(const QString &reason) {

@@ -20,7 +20,9 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace form1test {
 
@@ -161,22 +163,26 @@ inline QVector<qint16> decode(const QString &path, const QStringList &inputArgs 
 }
 
 // Frequency of a tone from its rising zero crossings, skipping the first tenth.
+// The tone's pitch from the median period between rising zero crossings (placed between
+// samples), so that a gap of silence from a late output block does not bend it.
 inline double toneHz(const QVector<qint16> &s, int rate) {
-    qsizetype first = -1;
-    qsizetype last = -1;
-    int crossings = 0;
+    std::vector<double> periods;
+    double previous = -1;
     for (qsizetype i = std::max<qsizetype>(1, s.size() / 10); i < s.size(); ++i) {
         if (s[i - 1] < 0 && s[i] >= 0) {
-            if (first < 0)
-                first = i;
-            else
-                ++crossings;
-            last = i;
+            const double at = static_cast<double>(i - 1) +
+                              static_cast<double>(s[i - 1]) / static_cast<double>(s[i - 1] - s[i]);
+            if (previous >= 0)
+                periods.push_back(at - previous);
+            previous = at;
         }
     }
-    if (crossings < 2)
+    if (periods.size() < 2)
         return 0;
-    return crossings * static_cast<double>(rate) / static_cast<double>(last - first);
+    std::nth_element(periods.begin(),
+                     periods.begin() + static_cast<std::ptrdiff_t>(periods.size() / 2),
+                     periods.end());
+    return static_cast<double>(rate) / periods[periods.size() / 2];
 }
 
 inline int peak(const QVector<qint16> &s) {

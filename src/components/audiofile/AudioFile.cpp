@@ -1,5 +1,6 @@
 #include "audiofile/AudioFile.h"
 
+#include "audiofile/BackgroundWriter.h"
 #include "audiofile/Detail.h"
 
 extern "C" {
@@ -63,6 +64,33 @@ void prepareProcess() {
         return true;
     }();
     Q_UNUSED(once);
+}
+
+// The file's own sink for background writing: the writer, encoding on the writing thread.
+class WriterSink final : public BlockSink {
+public:
+    WriterSink(Writer &writer, std::atomic<qint64> &framesWritten)
+        : writer_(writer), framesWritten_(framesWritten) {}
+
+    bool write(const QVector<qint16> &samples, QString *error) override {
+        const bool ok = writer_.writeInput(samples.constData(), samples.size(), error);
+        framesWritten_ = writer_.framesWritten();
+        return ok;
+    }
+
+    bool finish(QString *error) override {
+        const bool ok = writer_.finish(error);
+        framesWritten_ = writer_.framesWritten();
+        return ok;
+    }
+
+private:
+    Writer &writer_;
+    std::atomic<qint64> &framesWritten_;
+};
+
+QString writeFailure(const QString &error) {
+    return QStringLiteral("writing the file failed: %1").arg(error);
 }
 
 } // namespace
@@ -132,6 +160,20 @@ int AudioFile::CreateWrite(const QString &path, int /*flags*/) {
     m_writer = std::move(writer);
     m_family = family;
     m_subject = Subject::Writer;
+    if (m_backgroundWriting) {
+        m_queuedFramesWritten = 0;
+        std::unique_ptr<BlockSink> sink =
+            std::make_unique<WriterSink>(*m_writer, m_queuedFramesWritten);
+        if (m_sinkWrapper)
+            sink = m_sinkWrapper(std::move(sink));
+        const int generation = ++m_writeGeneration;
+        m_failureAnnounced = false;
+        m_finishAnnounced = false;
+        m_queue = std::make_unique<BackgroundWriter>(std::move(sink), [this, generation] {
+            QMetaObject::invokeMethod(
+                this, [this, generation] { takeQueueNews(generation); }, Qt::QueuedConnection);
+        });
+    }
     return m_fileStatus;
 }
 
@@ -168,7 +210,18 @@ int AudioFile::OpenRead(const QString &path, int /*flags*/, int /*mode*/) {
 }
 
 int AudioFile::FileStatus() const {
+    if (m_fileStatus == kStatusOk && queueFailed(nullptr))
+        return kStatusWriteFailed;
     return m_fileStatus;
+}
+
+bool AudioFile::queueFailed(QString *error) const {
+    if (!m_queue)
+        return false;
+    const BackgroundWriter::State state = m_queue->state();
+    if (error != nullptr)
+        *error = state.error;
+    return state.failed;
 }
 
 bool AudioFile::WriteBlock(const QVector<qint16> &samples) {
@@ -181,9 +234,18 @@ bool AudioFile::WriteBlock(const QVector<qint16> &samples) {
     if (samples.isEmpty())
         return true;
     QString error;
+    if (m_queue) {
+        if (queueFailed(&error)) {
+            m_fileStatus = kStatusWriteFailed;
+            m_lastError = writeFailure(error);
+            return false;
+        }
+        m_queue->write(samples);
+        return true;
+    }
     if (!m_writer->writeInput(samples.constData(), samples.size(), &error)) {
         m_fileStatus = kStatusWriteFailed;
-        m_lastError = QStringLiteral("writing the file failed: %1").arg(error);
+        m_lastError = writeFailure(error);
         return false;
     }
     return true;
@@ -209,7 +271,19 @@ qint64 AudioFile::SeekTo(qint64 position, int /*mode*/) {
 
 void AudioFile::CloseFile() {
     m_reader.reset();
-    if (m_writer) {
+    if (m_queue) {
+        m_queue->finish();
+        m_queue->wait();
+        const BackgroundWriter::State state = m_queue->state();
+        m_queue.reset();
+        ++m_writeGeneration; // news of this file still on their way are old now
+        if (state.failed) {
+            if (m_fileStatus == kStatusOk)
+                m_fileStatus = kStatusWriteFailed;
+            m_lastError = writeFailure(state.error);
+        }
+        m_writer.reset();
+    } else if (m_writer) {
         QString error;
         if (!m_writer->finish(&error)) {
             if (m_fileStatus == kStatusOk)
@@ -276,6 +350,8 @@ int AudioFile::ChannelCount() const {
 qint64 AudioFile::LengthSamples() const {
     if (m_reader)
         return m_reader->length();
+    if (m_queue)
+        return m_queuedFramesWritten;
     if (m_writer)
         return m_writer->framesWritten();
     return 0;
@@ -314,7 +390,50 @@ QString AudioFile::FormatDescription() const {
 }
 
 QString AudioFile::LastError() const {
+    QString error;
+    if (m_fileStatus == kStatusOk && queueFailed(&error))
+        return writeFailure(error);
     return m_lastError;
+}
+
+// --- background writing ---------------------------------------------------------------------
+
+void AudioFile::SetBackgroundWriting(bool on) {
+    m_backgroundWriting = on;
+}
+
+void AudioFile::SetBlockSinkWrapper(BlockSinkWrapper wrapper) {
+    m_sinkWrapper = std::move(wrapper);
+}
+
+int AudioFile::PendingBlocks() const {
+    return m_queue ? m_queue->state().pending : 0;
+}
+
+void AudioFile::FinishWriting() {
+    if (m_queue)
+        m_queue->finish();
+}
+
+bool AudioFile::WritingFinished() const {
+    return !m_queue || m_queue->state().finished;
+}
+
+void AudioFile::takeQueueNews(int generation) {
+    if (generation != m_writeGeneration || !m_queue)
+        return;
+    const BackgroundWriter::State state = m_queue->state();
+    if (state.failed && !m_failureAnnounced) {
+        m_failureAnnounced = true;
+        if (m_fileStatus == kStatusOk)
+            m_fileStatus = kStatusWriteFailed;
+        m_lastError = writeFailure(state.error);
+        emit WriteFailed(m_lastError);
+    }
+    if (state.finished && !m_finishAnnounced) {
+        m_finishAnnounced = true;
+        emit WriteFinished();
+    }
 }
 
 // --- WAV ------------------------------------------------------------------------------------
@@ -494,13 +613,13 @@ int AudioFile::WmaProfileNumber() const {
 void AudioFile::SetInputFormat(int rate, int channels) {
     m_inputRate = rate > 0 && rate <= 768000 ? rate : 0;
     m_inputChannels = channels > 0 && channels <= 64 ? channels : 0;
-    if (m_writer)
+    if (m_writer && !m_queue)
         m_writer->setInput(m_inputRate, m_inputChannels, m_highQualityResampling);
 }
 
 void AudioFile::SetHighQualityResampling(bool on) {
     m_highQualityResampling = on;
-    if (m_writer)
+    if (m_writer && !m_queue)
         m_writer->setInput(m_inputRate, m_inputChannels, on);
 }
 

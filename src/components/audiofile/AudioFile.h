@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audiofile/BlockSink.h"
 #include "audiofile/Mp3EncoderSettings.h"
 
 #include <QList>
@@ -7,6 +8,7 @@
 #include <QString>
 #include <QVector>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -37,6 +39,8 @@ struct WmaProfile {
     int channels;
 };
 
+class BackgroundWriter;
+
 namespace audiofile_detail {
 class Writer;
 class Reader;
@@ -45,7 +49,8 @@ struct FormatState;
 
 // Writes recordings and conversions in every output format and decodes audio files.
 // Failures never throw: they show as a negative FileStatus, a false WriteBlock with LastError,
-// or an empty FormatDescription.
+// or an empty FormatDescription. Used from one thread; with background writing the encoder and
+// the file run on a thread of the component's own.
 class AudioFile : public QObject {
     Q_OBJECT
 public:
@@ -83,6 +88,23 @@ public:
     QString FormatDescription() const;
     // Human-readable reason of the last failure.
     QString LastError() const;
+
+    // --- writing on a thread of its own (recordings) ---------------------------------------
+    // For files created from now on: WriteBlock queues the block and returns at once (false
+    // only once a write has failed), a thread of the component encodes and writes the blocks in
+    // order and never drops one. A failure shows in FileStatus, LastError and WriteFailed.
+    // CloseFile writes whatever is still queued before it completes the file. The input format
+    // (SetInputFormat) is taken at CreateWrite.
+    void SetBackgroundWriting(bool on);
+    // Blocks queued and not written yet.
+    int PendingBlocks() const;
+    // Completes the file behind the queued blocks without waiting for the disk; WriteFinished
+    // follows, after which CloseFile returns at once. Without background writing it completes
+    // the file at once.
+    void FinishWriting();
+    bool WritingFinished() const;
+    // Puts something in front of the encoder and file of background writing.
+    void SetBlockSinkWrapper(BlockSinkWrapper wrapper);
 
     // --- WAV ------------------------------------------------------------------------------
     void SetPcmFormat(int rate, int channels, int bits = 16);
@@ -139,12 +161,20 @@ public:
     // Uses the slower, better resampler filter for SetInputFormat conversions.
     void SetHighQualityResampling(bool on);
 
+signals:
+    // Background writing: a block or the completion of the file failed; LastError tells why.
+    void WriteFailed(const QString &reason);
+    // Background writing: FinishWriting's work is done (or failed).
+    void WriteFinished();
+
 private:
     enum class Family { Wav, Mp3, Ogg, Vox, Raw, G726, Wma };
     enum class Subject { Setting, Writer, Reader };
     void noteRequest(Family family, bool possible);
     QString describeFamily(Family family) const;
     void resetFile();
+    void takeQueueNews(int generation);
+    bool queueFailed(QString *error) const;
 
     std::unique_ptr<audiofile_detail::FormatState> m_formats;
     std::unique_ptr<audiofile_detail::Writer> m_writer;
@@ -157,6 +187,13 @@ private:
     int m_inputRate = 0;
     int m_inputChannels = 0;
     bool m_highQualityResampling = false;
+    bool m_backgroundWriting = false;
+    BlockSinkWrapper m_sinkWrapper;
+    std::unique_ptr<BackgroundWriter> m_queue;
+    std::atomic<qint64> m_queuedFramesWritten{0};
+    int m_writeGeneration = 0;
+    bool m_failureAnnounced = false;
+    bool m_finishAnnounced = false;
     WavFormatChooser m_chooser;
 };
 

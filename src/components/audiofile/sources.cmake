@@ -1,5 +1,8 @@
 target_sources(pelvanto_components PRIVATE
   audiofile/AudioFile.cpp
+  audiofile/BackgroundWriter.cpp
+  audiofile/BackgroundWriter.h
+  audiofile/BlockSink.h
   audiofile/Detail.h
   audiofile/FfmpegReader.cpp
   audiofile/Formats.cpp

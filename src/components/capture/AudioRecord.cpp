@@ -260,11 +260,18 @@ public:
     void notePeaks(const qint16 *samples, qsizetype frames) {
         int left = peak_[0];
         int right = peak_[1];
-        for (qsizetype f = 0; f < frames; ++f) {
-            const qint16 *frame = samples + f * channels_;
-            left = std::max(left, std::abs(static_cast<int>(frame[0])));
-            for (int c = 1; c < channels_; ++c)
-                right = std::max(right, std::abs(static_cast<int>(frame[c])));
+        if (channels_ == 2) {
+            for (qsizetype f = 0; f < frames; ++f) {
+                left = std::max(left, std::abs(static_cast<int>(samples[2 * f])));
+                right = std::max(right, std::abs(static_cast<int>(samples[2 * f + 1])));
+            }
+        } else {
+            for (qsizetype f = 0; f < frames; ++f) {
+                const qint16 *frame = samples + f * channels_;
+                left = std::max(left, std::abs(static_cast<int>(frame[0])));
+                for (int c = 1; c < channels_; ++c)
+                    right = std::max(right, std::abs(static_cast<int>(frame[c])));
+            }
         }
         peak_[0] = std::min(left, 32767);
         peak_[1] = std::min(right, 32767);

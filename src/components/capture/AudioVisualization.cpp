@@ -39,15 +39,19 @@ public:
     // Power per bin (full-scale sine = 1) of `frames` mono values in -1..1, zero-padded when
     // fewer.
     void run(const float *mono, int frames, QVector<float> *power) {
-        for (int i = 0; i < size_; ++i)
-            in_[i] = i < frames ? mono[i] * window_[i] : 0.0F;
+        const int used = std::min(frames, size_);
+        const float *window = window_.constData();
+        for (int i = 0; i < used; ++i)
+            in_[i] = mono[i] * window[i];
+        std::fill(in_ + used, in_ + size_, 0.0F);
         fftwf_execute(plan_);
         power->resize(size_ / 2 + 1);
         const float norm2 = norm_ * norm_;
+        float *to = power->data();
         for (qsizetype k = 0; k < power->size(); ++k) {
             const float re = out_[k][0];
             const float im = out_[k][1];
-            (*power)[k] = (re * re + im * im) * norm2;
+            to[k] = (re * re + im * im) * norm2;
         }
     }
 
@@ -128,11 +132,18 @@ void AudioVisualization::compute() {
     mono_.resize(static_cast<size_t>(frames));
     const qsizetype first = samples_.size() / channels_ - frames;
     const float scale = 1.0F / (32768.0F * static_cast<float>(channels_));
-    for (qsizetype f = 0; f < frames; ++f) {
-        int sum = 0;
-        for (int c = 0; c < channels_; ++c)
-            sum += samples_[(first + f) * channels_ + c];
-        mono_[static_cast<size_t>(f)] = static_cast<float>(sum) * scale;
+    const qint16 *data = samples_.constData() + first * channels_;
+    float *mono = mono_.data();
+    if (channels_ == 1) {
+        for (qsizetype f = 0; f < frames; ++f)
+            mono[f] = static_cast<float>(data[f]) * scale;
+    } else {
+        for (qsizetype f = 0; f < frames; ++f) {
+            int sum = 0;
+            for (int c = 0; c < channels_; ++c)
+                sum += data[f * channels_ + c];
+            mono[f] = static_cast<float>(sum) * scale;
+        }
     }
     fft_->run(mono_.data(), static_cast<int>(frames), &power_);
     // Bands spaced evenly on a logarithmic scale from 40 Hz to the top of the band; the bins
@@ -152,11 +163,12 @@ void AudioVisualization::compute() {
             bandBins_[b] = qMakePair(k0, k1);
         }
     }
+    const float *power = power_.constData();
     for (int b = 0; b < bandCount_; ++b) {
         float top = 0.0F;
         const qsizetype k1 = std::min(bandBins_[b].second, power_.size());
         for (qsizetype k = bandBins_[b].first; k < k1; ++k)
-            top = std::max(top, power_[k]);
+            top = std::max(top, power[k]);
         bands_[b] = std::clamp((powerToDb(top) + 90.0F) / 90.0F, 0.0F, 1.0F);
     }
 }
@@ -187,12 +199,12 @@ void AudioVisualization::paintEvent(QPaintEvent *) {
     const int spectrumWidth = width() - meters * (meterWidth + 2) - 4;
     const int h = height();
     if (spectrumWidth > 0 && !samples_.isEmpty()) {
-        const double barWidth = static_cast<double>(spectrumWidth) / bandCount_;
+        // Whole pixels: the painter fills those without rasterising edges.
         for (int b = 0; b < bandCount_; ++b) {
             const int barHeight = static_cast<int>(bands_[b] * (h - 2));
-            const QRectF bar(b * barWidth + 1, h - barHeight, std::max(1.0, barWidth - 1),
-                             barHeight);
-            p.fillRect(bar, QColor(80, 160, 240));
+            const int left = b * spectrumWidth / bandCount_ + 1;
+            const int right = std::max(left + 1, (b + 1) * spectrumWidth / bandCount_);
+            p.fillRect(left, h - barHeight, right - left, barHeight, QColor(80, 160, 240));
         }
     }
     for (int m = 0; m < meters; ++m) {

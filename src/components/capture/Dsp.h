@@ -52,7 +52,8 @@ private:
 
 // Automatic gain control: a peak envelope drives a gain that brings the level up to the low
 // level and down to the high level, turning down with the attack time and up ten times slower.
-// Disabled, the gain glides back to unity. Silence stays silence.
+// Disabled, the gain glides back to unity. Silence stays silence. The result may exceed full
+// scale; InputProcessor clips it.
 class AutoGain {
 public:
     AutoGain(int rate, int channels);
@@ -69,6 +70,8 @@ private:
     double gainDb_ = 0;
     float linearGain_ = 1.0F;
     double attackCoef_ = 0, releaseCoef_ = 0, downCoef_ = 0, upCoef_ = 0, glideCoef_ = 0;
+    // How far a whole step of the envelope and of the gain goes, for each of their speeds.
+    double attackStep_ = 0, releaseStep_ = 0, downStep_ = 0, upStep_ = 0, glideStep_ = 0;
 };
 
 // The whole input processing of captured 16-bit samples. New settings take effect by

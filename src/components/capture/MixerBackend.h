@@ -54,6 +54,8 @@ struct CaptureCallbacks {
 
 // What the recorder needs from the sound server: the seam between the component and
 // PulseAudio, so that port and card-control logic can also run against a scripted server.
+// Getters may answer from what the server last reported; setters return once the server has
+// taken the change, and a getter then sees what it accepted.
 class MixerBackend {
 public:
     virtual ~MixerBackend() = default;
@@ -73,6 +75,10 @@ public:
     virtual std::unique_ptr<CaptureStream> openCapture(const QString &source, int rate,
                                                        int channels, CaptureCallbacks callbacks,
                                                        QString *error) = 0;
+
+    // Requests the caller waited for the server to answer, since the start: what a window
+    // that reads the mixer costs.
+    virtual quint64 serverRoundTrips() const { return 0; }
 };
 
 // The PulseAudio backend (connects to the server named by the usual client configuration).

@@ -4,9 +4,12 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QMap>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
-#include <mutex>
+#include <vector>
 
 namespace pelvanto {
 
@@ -62,18 +65,6 @@ SourceDevice toDevice(const pa_source_info *i) {
     if (const char *card = pa_proplist_gets(i->proplist, "alsa.card"))
         d.alsaCard = QString::fromUtf8(card);
     return d;
-}
-
-struct SourceList {
-    PulseConnection *connection;
-    QVector<SourceDevice> devices;
-};
-
-void collectSource(pa_context *, const pa_source_info *i, int eol, void *userdata) {
-    auto *list = static_cast<SourceList *>(userdata);
-    if (eol == 0 && i)
-        list->devices << toDevice(i);
-    list->connection->signal();
 }
 
 struct Result {
@@ -175,19 +166,28 @@ private:
         self->connection_->signal();
     }
 
-    static void readable(pa_stream *, size_t, void *userdata) {
+    static void readable(pa_stream *, size_t available, void *userdata) {
         auto *self = static_cast<PulseCapture *>(userdata);
-        self->drainReadable();
+        self->drain(available);
         ++self->fragments_;
         self->connection_->signal();
     }
 
     void drainReadable() {
-        while (pa_stream_readable_size(stream_) > 0) {
+        const size_t available = pa_stream_readable_size(stream_);
+        if (available != static_cast<size_t>(-1))
+            drain(available);
+    }
+
+    // Takes `available` bytes. Every call into the library checks for a fork with a system
+    // call, and this runs for every fragment: no call more than needed.
+    void drain(size_t available) {
+        while (available > 0) {
             const void *data = nullptr;
             size_t bytes = 0;
             if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0)
                 break;
+            available -= std::min(available, bytes);
             if (data) {
                 deliver(static_cast<const char *>(data), bytes);
             } else {
@@ -252,44 +252,57 @@ private:
     std::vector<qint16> aligned_;
 };
 
+// Mixer state comes from a cache of the server's sources that its change events keep up to
+// date, so that reading every line of a device costs no round trip. The cache, the event
+// callbacks and the requests they send run under the loop lock.
 class PulseBackend final : public MixerBackend {
 public:
     PulseBackend() { reconnect(); }
+    ~PulseBackend() override { unsubscribe(); }
+    PulseBackend(const PulseBackend &) = delete;
+    PulseBackend &operator=(const PulseBackend &) = delete;
 
     bool connected() const override { return connection_ && connection_->readyUnlocked(); }
 
+    // Always asks the server: a device may have come a moment ago, before its event.
     QVector<SourceDevice> sources() override {
         if (!connected())
             reconnect();
         if (!connection_)
             return {};
         PulseConnection::Lock lock(*connection_);
-        SourceList list{connection_.get(), {}};
-        if (!connection_->ready() || !connection_->await(pa_context_get_source_info_list(
-                                         connection_->context(), collectSource, &list)))
+        Listing list{this, {}};
+        if (!connection_->ready() || !roundTrip(pa_context_get_source_info_list(
+                                         connection_->context(), collectListed, &list)))
             return {};
+        cache_ = list.devices;
+        QVector<SourceDevice> out = cache_.values();
         // Two devices of the same description get their server names added.
         QHash<QString, int> seen;
-        for (const auto &d : list.devices)
+        for (const auto &d : out)
             ++seen[d.description];
-        for (auto &d : list.devices)
+        for (auto &d : out)
             if (seen.value(d.description) > 1)
                 d.description += QStringLiteral(" (") + d.name + QLatin1Char(')');
-        return list.devices;
+        return out;
     }
 
     bool source(const QString &name, SourceDevice *out) override {
         if (!connection_)
             return false;
         PulseConnection::Lock lock(*connection_);
-        SourceList list{connection_.get(), {}};
-        const QByteArray n = name.toUtf8();
-        if (!connection_->ready() ||
-            !connection_->await(pa_context_get_source_info_by_name(
-                connection_->context(), n.constData(), collectSource, &list)) ||
-            list.devices.isEmpty())
+        if (!connection_->ready())
             return false;
-        *out = list.devices.first();
+        if (const SourceDevice *cached = findCached(name)) {
+            *out = *cached;
+            return true;
+        }
+        if (!fetch(name))
+            return false;
+        const SourceDevice *fetched = findCached(name);
+        if (fetched == nullptr)
+            return false;
+        *out = *fetched;
         return true;
     }
 
@@ -297,20 +310,11 @@ public:
         if (!connection_)
             return {};
         PulseConnection::Lock lock(*connection_);
-        struct Info {
-            PulseConnection *connection;
-            QString name;
-        } info{connection_.get(), {}};
-        auto cb = [](pa_context *, const pa_server_info *i, void *userdata) {
-            auto *in = static_cast<Info *>(userdata);
-            if (i && i->default_source_name)
-                in->name = QString::fromUtf8(i->default_source_name);
-            in->connection->signal();
-        };
-        if (!connection_->ready() ||
-            !connection_->await(pa_context_get_server_info(connection_->context(), cb, &info)))
+        if (!connection_->ready())
             return {};
-        return info.name;
+        if (!defaultKnown_)
+            roundTrip(pa_context_get_server_info(connection_->context(), serverInfo, this));
+        return defaultSource_;
     }
 
     bool setVolumes(const QString &source, const QVector<quint32> &volumes) override {
@@ -320,7 +324,7 @@ public:
         v.channels = static_cast<uint8_t>(volumes.size());
         for (int c = 0; c < volumes.size(); ++c)
             v.values[c] = std::min<quint32>(volumes[c], PA_VOLUME_MAX);
-        return run(
+        return change(
             [&](pa_context *c, const char *n, Result *r) {
                 return pa_context_set_source_volume_by_name(c, n, &v, succeeded, r);
             },
@@ -328,7 +332,7 @@ public:
     }
 
     bool setMute(const QString &source, bool muted) override {
-        return run(
+        return change(
             [&](pa_context *c, const char *n, Result *r) {
                 return pa_context_set_source_mute_by_name(c, n, muted ? 1 : 0, succeeded, r);
             },
@@ -337,7 +341,7 @@ public:
 
     bool setActivePort(const QString &source, const QString &port) override {
         const QByteArray p = port.toUtf8();
-        return run(
+        return change(
             [&](pa_context *c, const char *n, Result *r) {
                 return pa_context_set_source_port_by_name(c, n, p.constData(), succeeded, r);
             },
@@ -369,8 +373,76 @@ public:
         return capture;
     }
 
+    quint64 serverRoundTrips() const override { return roundTrips_; }
+
 private:
-    template <typename F> bool run(F request, const QString &source) {
+    struct Listing {
+        PulseBackend *backend;
+        QMap<uint32_t, SourceDevice> devices;
+    };
+
+    static void collectListed(pa_context *, const pa_source_info *i, int eol, void *userdata) {
+        auto *list = static_cast<Listing *>(userdata);
+        if (eol == 0 && i)
+            list->devices.insert(i->index, toDevice(i));
+        list->backend->connection_->signal();
+    }
+
+    // A source's new state, asked for after its change event or a change of ours.
+    static void updated(pa_context *, const pa_source_info *i, int eol, void *userdata) {
+        auto *self = static_cast<PulseBackend *>(userdata);
+        if (eol == 0 && i)
+            self->cache_.insert(i->index, toDevice(i));
+        self->connection_->signal();
+    }
+
+    static void serverInfo(pa_context *, const pa_server_info *i, void *userdata) {
+        auto *self = static_cast<PulseBackend *>(userdata);
+        if (i) {
+            self->defaultSource_ =
+                i->default_source_name ? QString::fromUtf8(i->default_source_name) : QString();
+            self->defaultKnown_ = true;
+        }
+        self->connection_->signal();
+    }
+
+    static void changed(pa_context *c, pa_subscription_event_type_t type, uint32_t index,
+                        void *userdata) {
+        auto *self = static_cast<PulseBackend *>(userdata);
+        const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+        const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+        if (facility == PA_SUBSCRIPTION_EVENT_SOURCE) {
+            if (kind == PA_SUBSCRIPTION_EVENT_REMOVE)
+                self->cache_.remove(index);
+            else
+                self->track(pa_context_get_source_info_by_index(c, index, updated, self));
+        } else if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
+            self->track(pa_context_get_server_info(c, serverInfo, self));
+        }
+    }
+
+    const SourceDevice *findCached(const QString &name) const {
+        for (const SourceDevice &d : cache_)
+            if (d.name == name)
+                return &d;
+        return nullptr;
+    }
+
+    // With the loop locked.
+    bool roundTrip(pa_operation *op) {
+        ++roundTrips_;
+        return connection_->await(op);
+    }
+
+    bool fetch(const QString &name) {
+        const QByteArray n = name.toUtf8();
+        return roundTrip(pa_context_get_source_info_by_name(connection_->context(), n.constData(),
+                                                            updated, this));
+    }
+
+    // Sends the change and, right behind it, the request for the source's new state; the server
+    // answers both in order, so one wait covers them.
+    template <typename F> bool change(F request, const QString &source) {
         if (!connection_)
             return false;
         PulseConnection::Lock lock(*connection_);
@@ -378,12 +450,67 @@ private:
             return false;
         Result r{connection_.get()};
         const QByteArray n = source.toUtf8();
-        return connection_->await(request(connection_->context(), n.constData(), &r)) && r.success;
+        pa_operation *set = request(connection_->context(), n.constData(), &r);
+        pa_operation *get = set ? pa_context_get_source_info_by_name(connection_->context(),
+                                                                     n.constData(), updated, this)
+                                : nullptr;
+        const bool ok = roundTrip(set) && r.success;
+        if (get != nullptr)
+            connection_->await(get);
+        return ok;
     }
 
-    void reconnect() { connection_ = PulseConnection::open("Pelvanto recorder"); }
+    // Requests sent from event callbacks: cancelled when the backend goes, so that no answer
+    // reaches it afterwards.
+    void track(pa_operation *op) {
+        if (op == nullptr)
+            return;
+        pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
+                                      [](pa_operation *o) {
+                                          if (pa_operation_get_state(o) == PA_OPERATION_RUNNING)
+                                              return false;
+                                          pa_operation_unref(o);
+                                          return true;
+                                      }),
+                       pending_.end());
+        pending_.push_back(op);
+    }
+
+    void unsubscribe() {
+        if (!connection_)
+            return;
+        PulseConnection::Lock lock(*connection_);
+        pa_context_set_subscribe_callback(connection_->context(), nullptr, nullptr);
+        for (pa_operation *op : pending_) {
+            if (pa_operation_get_state(op) == PA_OPERATION_RUNNING)
+                pa_operation_cancel(op);
+            pa_operation_unref(op);
+        }
+        pending_.clear();
+    }
+
+    void reconnect() {
+        unsubscribe();
+        connection_ = PulseConnection::open("Pelvanto recorder");
+        cache_.clear();
+        defaultSource_.clear();
+        defaultKnown_ = false;
+        if (!connection_)
+            return;
+        PulseConnection::Lock lock(*connection_);
+        pa_context_set_subscribe_callback(connection_->context(), changed, this);
+        track(pa_context_subscribe(connection_->context(),
+                                   static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SOURCE |
+                                                                       PA_SUBSCRIPTION_MASK_SERVER),
+                                   nullptr, nullptr));
+    }
 
     std::shared_ptr<PulseConnection> connection_;
+    QMap<uint32_t, SourceDevice> cache_; // by the server's index
+    QString defaultSource_;
+    bool defaultKnown_ = false;
+    std::vector<pa_operation *> pending_;
+    std::atomic<quint64> roundTrips_{0};
 };
 
 } // namespace

@@ -2,9 +2,11 @@
 
 #include "TestSupport.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QtEndian>
 
 #include <cmath>
 #include <random>
@@ -109,6 +111,32 @@ QVector<qint16> toMono(const QVector<qint16> &interleaved, int channels) {
             sum += interleaved[i * channels + c];
         out[i] = static_cast<qint16>(sum / channels);
     }
+    return out;
+}
+
+VorbisBitrates vorbisBitrates(const QString &path) {
+    VorbisBitrates out;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return out;
+    const QByteArray head = file.read(512);
+    // First page: "OggS", version, type, granule (8), serial, sequence, CRC, segment count and
+    // table; its body starts with the identification packet.
+    constexpr int kSegmentsAt = 26;
+    if (head.size() < kSegmentsAt + 1 || !head.startsWith("OggS"))
+        return out;
+    const int body = kSegmentsAt + 1 + static_cast<quint8>(head[kSegmentsAt]);
+    const QByteArray packet = head.mid(body, 30);
+    if (packet.size() < 28 || !packet.startsWith("\x01vorbis"))
+        return out;
+    // Type and "vorbis" (7), version (4), channels (1), rate (4), then the three bit rates.
+    const auto le32 = [&packet](int at) {
+        return qFromLittleEndian<qint32>(reinterpret_cast<const uchar *>(packet.constData()) + at);
+    };
+    out.maximum = le32(16);
+    out.nominal = le32(20);
+    out.minimum = le32(24);
+    out.ok = true;
     return out;
 }
 

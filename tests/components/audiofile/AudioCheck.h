@@ -29,6 +29,15 @@ double toneFrequency(const QVector<qint16> &mono, int rate);
 double bandPower(const QVector<qint16> &mono, int rate, double lo, double hi);
 // Mixes interleaved samples down to one channel.
 QVector<qint16> toMono(const QVector<qint16> &interleaved, int channels);
+// The bit rates (bit/s) an Ogg Vorbis stream announces in its identification header; -1 or 0
+// where it sets none. ok is false when the file does not start with that header.
+struct VorbisBitrates {
+    bool ok = false;
+    qint32 maximum = 0;
+    qint32 nominal = 0;
+    qint32 minimum = 0;
+};
+VorbisBitrates vorbisBitrates(const QString &path);
 // Deterministic white noise.
 QVector<qint16> noise(int frames, int channels, double amplitude = 0.3);
 

@@ -166,6 +166,43 @@ private slots:
         file.CloseFile();
     }
 
+    // The stream announces the bounds it was asked for, each in its own field: a player or
+    // streaming server reads them from there.
+    void oggBitRateBoundsReachTheStream_data() {
+        QTest::addColumn<int>("nominal");
+        QTest::addColumn<int>("minimum");
+        QTest::addColumn<int>("maximum");
+        QTest::newRow("managed 112-160") << 128 << 112 << 160;
+        QTest::newRow("managed 64-256") << 128 << 64 << 256;
+        QTest::newRow("maximum only") << 128 << 0 << 192;
+        QTest::newRow("minimum only") << 128 << 96 << 0;
+        QTest::newRow("nominal only") << 160 << 0 << 0;
+    }
+    void oggBitRateBoundsReachTheStream() {
+        QFETCH(int, nominal);
+        QFETCH(int, minimum);
+        QFETCH(int, maximum);
+        const QString path = m_dir.filePath(QStringLiteral("bounds_%1.ogg")
+                                                .arg(QString::fromLatin1(QTest::currentDataTag()))
+                                                .replace(' ', '_'));
+        AudioFile file;
+        file.SetOggFormat(44100, 2, nominal, minimum, maximum, -1);
+        QVERIFY(!file.FormatDescription().isEmpty());
+        QCOMPARE(file.CreateWrite(path), 0);
+        QVERIFY(writeTone(file, 1.0));
+        file.CloseFile();
+        QCOMPARE(file.FileStatus(), 0);
+        const VorbisBitrates header = vorbisBitrates(path);
+        QVERIFY(header.ok);
+        // An unset bound is -1 or 0 in the header.
+        const auto bound = [](qint32 v) { return v > 0 ? v : 0; };
+        QCOMPARE(bound(header.minimum), minimum * 1000);
+        QCOMPARE(bound(header.maximum), maximum * 1000);
+        if (minimum == 0 && maximum == 0)
+            QCOMPARE(header.nominal, nominal * 1000);
+        QCOMPARE(probe(path).codec, QStringLiteral("vorbis"));
+    }
+
     // VOX has no header and no ffmpeg muxer: sox decodes it with the rate at hand.
     void voxBySox_data() {
         QTest::addColumn<int>("rate");

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "capture/AudioPlayer.h"
 #include "capture/AudioRecord.h"
+#include "capture/MixerBackend.h"
 
 #include <QDir>
 #include <QFile>
@@ -253,8 +254,54 @@ private slots:
         // Changed behind our back: read back what the server has now.
         pactl({QStringLiteral("set-source-volume"), QStringLiteral("sine_mic"),
                QStringLiteral("16384")});
-        QCOMPARE(r.SourceVolume(), 16384);
+        QTRY_COMPARE(r.SourceVolume(), 16384);
         r.SetSourceVolume(65535);
+    }
+
+    // The mixer is read from what the server last reported: reading every line of the device
+    // as the recording options window does when it opens asks the server once (for the device
+    // list), and a change another program makes arrives through the server's events.
+    void mixerReadsCostOneRequest() {
+        REQUIRE_TOOL("pactl");
+        std::unique_ptr<MixerBackend> backend = makePulseBackend();
+        const MixerBackend *server = backend.get();
+        AudioRecord r(std::move(backend));
+        QVERIFY(selectDevice(r, QStringLiteral("sine_mic")));
+        const quint64 before = server->serverRoundTrips();
+        QVERIFY(r.DeviceCount() >= 1);
+        const int last = std::min(r.SourceCount(), 7);
+        for (int line = 0; line <= last; ++line) {
+            r.SetCurrentSource(line);
+            QVERIFY(!r.SourceName().isEmpty());
+            QVERIFY(r.SourceHasVolume());
+            QCOMPARE(r.SourceVolume(), 65535);
+            QVERIFY(r.SourceHasBalance());
+            QCOMPARE(r.SourceBalance(), 50);
+            QVERIFY(r.SourceSelectable());
+            QVERIFY(r.SourceSelected());
+            QVERIFY(r.LastAdvancedControl() >= 0);
+        }
+        QCOMPARE(server->serverRoundTrips() - before, quint64{1});
+
+        r.SetCurrentSource(0);
+        pactl({QStringLiteral("set-source-volume"), QStringLiteral("sine_mic"),
+               QStringLiteral("16384"), QStringLiteral("32768")});
+        QTRY_COMPARE(r.SourceVolume(), 32768);
+        QVERIFY(r.SourceBalance() > 50); // the right channel is louder
+        pactl({QStringLiteral("set-source-mute"), QStringLiteral("sine_mic"), QStringLiteral("1")});
+        QTRY_VERIFY(!r.SourceSelected());
+        QCOMPARE(r.AdvancedControlValue(0).toBool(), true);
+        pactl({QStringLiteral("set-source-mute"), QStringLiteral("sine_mic"), QStringLiteral("0")});
+        QTRY_VERIFY(r.SourceSelected());
+        const quint64 watched = server->serverRoundTrips();
+        QCOMPARE(r.SourceVolume(), 32768);
+        QCOMPARE(watched, before + 1); // none of that asked the server
+
+        // A change of ours is read back as the server took it, at once.
+        r.SetSourceBalance(50);
+        r.SetSourceVolume(70000);
+        QCOMPARE(r.SourceVolume(), 65535);
+        QCOMPARE(r.SourceBalance(), 50);
     }
 
     void advancedControlsOfTheLine() {

@@ -42,6 +42,35 @@ double peakDb(const QVector<qint16> &s, qsizetype from) {
     return 20.0 * std::log10(std::max(peakOf(s, from), 1) / 32768.0);
 }
 
+// A 1 kHz tone that steps from one amplitude to another after two seconds, through the gain
+// control: the milliseconds from the step until the output stays within 1 dB of the level it
+// settles at (5 ms windows), and that level.
+struct Settling {
+    double ms = -1;
+    double settledDb = 0;
+};
+Settling settleAfterStep(const InputSettings &s, double before, double after, int afterMs) {
+    constexpr int kWindow = kRate / 200;
+    const int stepFrame = 2 * kRate;
+    const int frames = stepFrame + kRate / 1000 * afterMs;
+    QVector<qint16> tone = testsupport::sineTone(kRate, 1, frames, 1000.0, before);
+    const QVector<qint16> loud = testsupport::sineTone(kRate, 1, frames, 1000.0, after);
+    std::copy(loud.begin() + stepFrame, loud.end(), tone.begin() + stepFrame);
+    InputProcessor p(kRate, 1, s);
+    for (int at = 0; at < frames; at += 441)
+        p.process(tone.data() + at, std::min(441, frames - at));
+    QVector<double> levels;
+    for (int at = stepFrame; at + kWindow <= frames; at += kWindow)
+        levels << peakDb(tone.mid(at, kWindow), 0);
+    Settling out;
+    out.settledDb = levels.last();
+    qsizetype first = levels.size();
+    while (first > 0 && std::abs(levels[first - 1] - out.settledDb) <= 1.0)
+        --first;
+    out.ms = 1000.0 * static_cast<double>(first * kWindow) / kRate;
+    return out;
+}
+
 } // namespace
 
 class TestDsp : public QObject {
@@ -186,6 +215,39 @@ private slots:
         const QVector<qint16> fast = processTone(s, 1000.0, 0.95, 1);
         const qsizetype at = 2 * kRate / 10;
         QVERIFY(peakOf(fast.mid(at, 2 * 441)) < peakOf(slow.mid(at, 2 * 441)));
+    }
+
+    // A step of the input level out of the window, 19.5 dB up or down from inside it: the cut
+    // reaches the high level within a few attack times, the raise to the low level takes much
+    // longer, so that a loud moment does not pump the following quiet part up at once.
+    void autoGainCutsWithinAttackTimeAndRaisesSlower_data() {
+        QTest::addColumn<int>("attackMs");
+        QTest::newRow("50 ms") << 50;
+        QTest::newRow("100 ms") << 100;
+        QTest::newRow("200 ms") << 200;
+    }
+
+    void autoGainCutsWithinAttackTimeAndRaisesSlower() {
+        QFETCH(int, attackMs);
+        InputSettings s;
+        s.autoGain = true;
+        s.lowLevelDb = -30;
+        s.highLevelDb = -10;
+        s.attackMs = attackMs;
+        const int tailMs = 40 * attackMs + 1000;
+        const Settling cut = settleAfterStep(s, 0.1, 0.944, tailMs);     // -20 to -0.5 dBFS
+        const Settling raise = settleAfterStep(s, 0.1, 0.01059, tailMs); // -20 to -39.5 dBFS
+        const QString detail = QStringLiteral("cut %1 ms to %2 dB, raise %3 ms to %4 dB")
+                                   .arg(cut.ms)
+                                   .arg(cut.settledDb)
+                                   .arg(raise.ms)
+                                   .arg(raise.settledDb);
+        QVERIFY2(std::abs(cut.settledDb + 10.0) <= 1.0, qPrintable(detail));
+        QVERIFY2(std::abs(raise.settledDb + 30.0) <= 1.0, qPrintable(detail));
+        QVERIFY2(cut.ms >= 0.5 * attackMs && cut.ms <= 4.0 * attackMs, qPrintable(detail));
+        // The envelope lets go of the loud part over a few hundred milliseconds first.
+        QVERIFY2(raise.ms >= 3.0 * cut.ms && raise.ms <= 40.0 * attackMs + 1000.0,
+                 qPrintable(detail));
     }
 
     void autoGainLeavesLevelsInsideTheWindow() {
