@@ -19,8 +19,7 @@
 #include "Form4.h"
 #include "Inifun.h"
 #include "MPlay3.h"
-#include "SettingsKeys.h"
-#include "SettingsValues.h"
+#include "OutputFileSettings.h"
 #include "StoredSettings.h"
 #include "audiofile/AudioFile.h"
 #include "audiofile/WavFormatDialog.h"
@@ -281,10 +280,8 @@ void Form1::fillEncoders() {
     for (const char *name : kEncoders)
         formatCombo_->addItem(QString::fromLatin1(name));
     formatCombo_->setCurrentIndex(0);
-    const QString stored =
-        Inifun::ReadIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Set),
-                        QString::fromLatin1(keys::OutputFormat));
-    formatCombo_->setCurrentIndex(settingsvalue::outputFormatIndex(stored, formatCombo_->count()));
+    formatCombo_->setCurrentIndex(
+        OutputFileSettings::readFormatIndex(Inifun::settingsFile(), formatCombo_->count()));
 }
 
 void Form1::applyStoredSettings() {
@@ -696,9 +693,7 @@ void Form1::exitsystem() {
     if (recording_)
         StopRecord();
     if (formatCombo_->count() > 0)
-        Inifun::WriteIni(Inifun::settingsFile(), QString::fromLatin1(keys::section::Set),
-                         QString::fromLatin1(keys::OutputFormat),
-                         QString::number(formatCombo_->currentIndex()));
+        OutputFileSettings::writeFormatIndex(Inifun::settingsFile(), formatCombo_->currentIndex());
     playback_.reset();
     session_.reset();
     player_.reset();

@@ -40,7 +40,6 @@ OutputPathBuilder::Plan OutputPathBuilder::plan(const QString &settingsFile,
     const OutputFileSettings settings = OutputFileSettings::read(settingsFile);
     Plan p;
     p.startTime = now();
-    p.prefix = settings.prefix;
     p.path = buildPath(settings, extension, listCount, now());
     return p;
 }

@@ -23,7 +23,6 @@ public:
     struct Plan {
         QString path;
         QDateTime startTime;
-        QString prefix;
     };
 
     // Reads the keys afresh, takes the start time, then reads the clock again

@@ -45,6 +45,18 @@ void Mp3Settings::applyTo(AudioFile &file, Mp3EncoderSettings encoder) const {
     file.SetMp3Encoder(encoder);
 }
 
+const QList<qint16> &Mp3Settings::offeredBitrates() {
+    static const QList<qint16> bitrates{8,   16,  24,  32,  48,  56,  64, 96,
+                                        112, 128, 160, 192, 224, 256, 320};
+    return bitrates;
+}
+
+const QList<qint32> &Mp3Settings::offeredFrequencies() {
+    static const QList<qint32> frequencies{48000, 44100, 32000, 24000, 22050,
+                                           16000, 12000, 11025, 8000};
+    return frequencies;
+}
+
 Mp3Settings Mp3Settings::readForWindow(const QString &settingsFile) {
     Mp3Settings shown{kWindowFrequency, kWindowBitrate, kWindowChannels};
     shown.read(settingsFile);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -27,6 +28,10 @@ struct Mp3Settings {
     // What the MP3 window shows: 44100 Hz, 128 kbit/s, stereo, replaced by every stored key that
     // converts. A bit rate or rate the window does not list is kept as stored.
     static Mp3Settings readForWindow(const QString &settingsFile);
+    // The bit rates the MP3 window's sliders offer, position 0 to 14 (no 40 or 80 kbit/s).
+    static const QList<qint16> &offeredBitrates();
+    // The sample rates of the MP3 window's list, in its order.
+    static const QList<qint32> &offeredFrequencies();
 
     bool operator==(const Mp3Settings &) const = default;
 };

@@ -53,4 +53,14 @@ QString OutputFileSettings::shownPrefix(const QString &prefix) {
     return prefix.isEmpty() || prefix == QLatin1String("0") ? QStringLiteral("Recorded") : prefix;
 }
 
+int OutputFileSettings::readFormatIndex(const QString &settingsFile, int listSize) {
+    return settingsvalue::outputFormatIndex(
+        Inifun::ReadIni(settingsFile, key(keys::section::Set), key(keys::OutputFormat)), listSize);
+}
+
+bool OutputFileSettings::writeFormatIndex(const QString &settingsFile, int index) {
+    return Inifun::WriteIni(settingsFile, key(keys::section::Set), key(keys::OutputFormat),
+                            QString::number(index));
+}
+
 } // namespace pelvanto

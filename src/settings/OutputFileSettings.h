@@ -22,6 +22,11 @@ struct OutputFileSettings {
     QString effectiveFolder() const;
     // The prefix the options window shows: "Recorded" for an empty or "0" one.
     static QString shownPrefix(const QString &prefix);
+
+    // "outputformat", the main window's format list index: read at start-up, written at exit.
+    // A value that is no index into a list of `listSize` entries gives 0, "WAV".
+    static int readFormatIndex(const QString &settingsFile, int listSize);
+    static bool writeFormatIndex(const QString &settingsFile, int index);
 };
 
 } // namespace pelvanto

@@ -17,16 +17,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include <array>
-
 namespace pelvanto {
 
 namespace {
 
-constexpr std::array<int, 15> kBitrates = {8,   16,  24,  32,  48,  56,  64, 96,
-                                           112, 128, 160, 192, 224, 256, 320};
-constexpr std::array<int, 9> kFrequencies = {48000, 44100, 32000, 24000, 22050,
-                                             16000, 12000, 11025, 8000};
 constexpr int kDefaultPosition = 9;       // 128 kbit/s
 constexpr int kDefaultFrequencyIndex = 1; // 44100
 constexpr int kMonoIndex = 4;
@@ -66,16 +60,11 @@ void setQuietly(QSlider *slider, int value) {
 } // namespace
 
 int frmMP3::bitrateAt(int position) {
-    return position >= 0 && position < static_cast<int>(kBitrates.size())
-               ? kBitrates[static_cast<size_t>(position)]
-               : 0;
+    return Mp3Settings::offeredBitrates().value(position, 0);
 }
 
 int frmMP3::positionOf(int kbps) {
-    for (size_t i = 0; i < kBitrates.size(); ++i)
-        if (kBitrates[i] == kbps)
-            return static_cast<int>(i);
-    return -1;
+    return static_cast<int>(Mp3Settings::offeredBitrates().indexOf(static_cast<qint16>(kbps)));
 }
 
 frmMP3::frmMP3(AudioFile &file, FormatValues &values, DescriptionSink describe, QWidget *parent)
@@ -96,7 +85,7 @@ void frmMP3::build() {
     auto *bitrateFrame = named(new QGroupBox(QStringLiteral("Bitrate"), general), "Frame1");
     auto *bl = new QGridLayout(bitrateFrame);
     bitrateSlider_ = named(new QSlider(Qt::Horizontal, bitrateFrame), "Slider1");
-    bitrateSlider_->setRange(0, static_cast<int>(kBitrates.size()) - 1);
+    bitrateSlider_->setRange(0, static_cast<int>(Mp3Settings::offeredBitrates().size()) - 1);
     bitrateSlider_->setPageStep(1);
     bitrateSlider_->setTickPosition(QSlider::TicksBelow);
     bitrateLabel_ = named(new QLabel(bitrateFrame), "Label1");
@@ -129,7 +118,7 @@ void frmMP3::build() {
         named(new QGroupBox(QStringLiteral("Frequency (hz)"), general), "Frame5");
     auto *fl = new QVBoxLayout(frequencyFrame);
     frequencyCombo_ = named(new QComboBox(frequencyFrame), "Combo5");
-    for (int f : kFrequencies)
+    for (qint32 f : Mp3Settings::offeredFrequencies())
         frequencyCombo_->addItem(QString::number(f));
     fl->addWidget(frequencyCombo_);
 
@@ -200,7 +189,7 @@ void frmMP3::build() {
     maxVbrFrame_ = named(new QGroupBox(QStringLiteral("Maximum VBR Bitrate"), vbr), "Frame6");
     auto *f6 = new QVBoxLayout(maxVbrFrame_);
     maxVbrSlider_ = named(new QSlider(Qt::Horizontal, maxVbrFrame_), "Slider3");
-    maxVbrSlider_->setRange(0, static_cast<int>(kBitrates.size()) - 1);
+    maxVbrSlider_->setRange(0, static_cast<int>(Mp3Settings::offeredBitrates().size()) - 1);
     maxVbrSlider_->setPageStep(1);
     maxVbrSlider_->setTickPosition(QSlider::TicksBelow);
     maxVbrLabel_ = named(new QLabel(maxVbrFrame_), "Label8");
@@ -399,9 +388,10 @@ void frmMP3::chooseBitrate(int position) {
 }
 
 void frmMP3::chooseFrequency(int index) {
-    if (index < 0 || index >= static_cast<int>(kFrequencies.size()))
+    const QList<qint32> &frequencies = Mp3Settings::offeredFrequencies();
+    if (index < 0 || index >= frequencies.size())
         return;
-    values_.mp3.frequency = kFrequencies[static_cast<size_t>(index)];
+    values_.mp3.frequency = frequencies[index];
     encoder_.SetOutputFrequency(values_.mp3.frequency);
 }
 

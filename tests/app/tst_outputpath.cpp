@@ -53,7 +53,6 @@ private slots:
         const auto plan = builder.plan(settings(), QStringLiteral("MP3"), 0);
         QCOMPARE(plan.path, out(QStringLiteral("rec120306140710.MP3")));
         QCOMPARE(plan.startTime, start);
-        QCOMPARE(plan.prefix, QStringLiteral("rec"));
     }
 
     void stampIsTwentyFourHourWithTwoDigitYear() {
