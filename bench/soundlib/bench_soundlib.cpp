@@ -2,6 +2,7 @@
 // MP3 files for their tags and reading the nineteen fields it asks for, against a plain TagLib
 // reader (tags only, no audio properties) of the same files in the same run. Prints both times
 // and the ratio (goal: at most 1.0).
+#include "TagLibReaderRun.h"
 #include "clsFMOD.h"
 
 #include <QCoreApplication>
@@ -107,18 +108,6 @@ double wrapperScan(const QString &folder, long &files, long &chars) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-double taglibScan(const QString &reader, const QString &folder, long &files) {
-    QProcess p;
-    p.start(reader, {folder});
-    if (!p.waitForFinished(600000) || p.exitCode() != 0)
-        return -1;
-    const QList<QByteArray> parts = p.readAllStandardOutput().trimmed().split(' ');
-    if (parts.size() < 4)
-        return -1;
-    files = parts[1].toLong();
-    return parts[0].toDouble();
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -148,12 +137,12 @@ int main(int argc, char **argv) {
     long taglibFiles = 0;
     // One untimed pass each brings the files into the page cache.
     wrapperScan(folder, files, chars);
-    taglibScan(reader, folder, taglibFiles);
+    taglibReaderMs(reader, folder, taglibFiles);
     double ours = 1e300;
     double theirs = 1e300;
     for (int run = 0; run < kRuns; ++run) {
         ours = std::min(ours, wrapperScan(folder, files, chars));
-        const double t = taglibScan(reader, folder, taglibFiles);
+        const double t = taglibReaderMs(reader, folder, taglibFiles);
         if (t < 0) {
             std::fprintf(stderr, "bench_soundlib: the TagLib reader failed\n");
             return 1;

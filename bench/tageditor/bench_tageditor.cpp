@@ -3,6 +3,7 @@
 // it is installed, kid3-cli listing it, in the same run. Prints the times and the ratios
 // (goals: at most 1.3 x the TagLib reader, at most 0.3 x kid3-cli).
 #include "TagFolderScan.h"
+#include "TagLibReaderRun.h"
 #include "ToneMp3.h"
 #include "clsID3v1.h"
 #include "clsID3v23.h"
@@ -85,18 +86,6 @@ double pelvantoScan(const QString &folder, long &rows, long &chars) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-double taglibScan(const QString &reader, const QString &folder, long &files) {
-    QProcess p;
-    p.start(reader, {folder});
-    if (!p.waitForFinished(600000) || p.exitCode() != 0)
-        return -1;
-    const QList<QByteArray> parts = p.readAllStandardOutput().trimmed().split(' ');
-    if (parts.size() < 3)
-        return -1;
-    files = parts[1].toLong();
-    return parts[0].toDouble();
-}
-
 double kid3Scan(const QString &kid3, const QString &folder) {
     QProcess p;
     QElapsedTimer timer;
@@ -133,13 +122,13 @@ int main(int argc, char **argv) {
     long chars = 0;
     long taglibFiles = 0;
     (void)pelvantoScan(folder, rows, chars); // warm the cache for all
-    (void)taglibScan(reader, folder, taglibFiles);
+    (void)taglibReaderMs(reader, folder, taglibFiles);
     double ours = 1e300;
     double theirs = 1e300;
     double kid3Ms = 1e300;
     for (int round = 0; round < 5; ++round) {
         ours = std::min(ours, pelvantoScan(folder, rows, chars));
-        const double t = taglibScan(reader, folder, taglibFiles);
+        const double t = taglibReaderMs(reader, folder, taglibFiles);
         if (t < 0) {
             std::fprintf(stderr, "bench_tageditor: the TagLib reader failed\n");
             return 1;
