@@ -125,6 +125,25 @@ ReadBack readBack(const QString &path) {
     return out;
 }
 
+// A recording from the test microphone into a 16-bit stereo WAV whose disk follows `script`.
+struct ScriptedRecording {
+    DiskScript script;
+    AudioRecord recorder;
+    AudioFile file;
+    std::unique_ptr<RecordingSession> session;
+
+    bool setUp() {
+        if (!selectDevice(recorder, QStringLiteral("sine_mic")))
+            return false;
+        file.SetPcmFormat(kRate, 2, 16);
+        file.SetBlockSinkWrapper([this](std::unique_ptr<BlockSink> real) {
+            return std::make_unique<ScriptedDisk>(std::move(real), script);
+        });
+        session = std::make_unique<RecordingSession>(recorder, file);
+        return true;
+    }
+};
+
 } // namespace
 
 class TestRecordingSession : public QObject {
@@ -139,17 +158,12 @@ private slots:
     // up meanwhile, the window's events keep running, and the file ends up with every frame
     // captured, as one unbroken tone.
     void aStalledDiskLosesNoAudio() {
-        DiskScript script;
-        script.stallAt = 1;
-        script.stallMs = 5000;
-        AudioRecord recorder;
-        QVERIFY(selectDevice(recorder, QStringLiteral("sine_mic")));
-        AudioFile file;
-        file.SetPcmFormat(kRate, 2, 16);
-        file.SetBlockSinkWrapper([&script](std::unique_ptr<BlockSink> real) {
-            return std::make_unique<ScriptedDisk>(std::move(real), script);
-        });
-        RecordingSession session(recorder, file);
+        ScriptedRecording rec;
+        rec.script.stallAt = 1;
+        rec.script.stallMs = 5000;
+        QVERIFY(rec.setUp());
+        AudioFile &file = rec.file;
+        RecordingSession &session = *rec.session;
         const QString path = dir_.filePath(QStringLiteral("stalled.wav"));
 
         LoopLatency latency;
@@ -182,20 +196,15 @@ private slots:
     // Stopping while the disk still holds back: the stop waits for the last block to be
     // written without holding up the window's other events.
     void stoppingDuringAStallWritesEverything() {
-        DiskScript script;
-        script.stallAt = 1;
-        script.stallMs = 3000;
-        AudioRecord recorder;
-        QVERIFY(selectDevice(recorder, QStringLiteral("sine_mic")));
-        AudioFile file;
-        file.SetPcmFormat(kRate, 2, 16);
-        file.SetBlockSinkWrapper([&script](std::unique_ptr<BlockSink> real) {
-            return std::make_unique<ScriptedDisk>(std::move(real), script);
-        });
-        RecordingSession session(recorder, file);
+        ScriptedRecording rec;
+        rec.script.stallAt = 1;
+        rec.script.stallMs = 3000;
+        QVERIFY(rec.setUp());
+        AudioFile &file = rec.file;
+        RecordingSession &session = *rec.session;
         const QString path = dir_.filePath(QStringLiteral("stopped.wav"));
         QVERIFY(session.start(path));
-        QTRY_VERIFY_WITH_TIMEOUT(script.stalling.load(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(rec.script.stalling.load(), 20000);
 
         LoopLatency latency;
         QElapsedTimer stopping;
@@ -215,16 +224,11 @@ private slots:
     // stopping closes a file that holds the blocks before the failure, and the user is told
     // once.
     void aFailingDiskStopsTheRecording() {
-        DiskScript script;
-        script.failAt = 2;
-        AudioRecord recorder;
-        QVERIFY(selectDevice(recorder, QStringLiteral("sine_mic")));
-        AudioFile file;
-        file.SetPcmFormat(kRate, 2, 16);
-        file.SetBlockSinkWrapper([&script](std::unique_ptr<BlockSink> real) {
-            return std::make_unique<ScriptedDisk>(std::move(real), script);
-        });
-        RecordingSession session(recorder, file);
+        ScriptedRecording rec;
+        rec.script.failAt = 2;
+        QVERIFY(rec.setUp());
+        AudioFile &file = rec.file;
+        RecordingSession &session = *rec.session;
         QSignalSpy failed(&session, &RecordingSession::failed);
         const QString path = dir_.filePath(QStringLiteral("failed.wav"));
         QVERIFY(session.start(path));
@@ -239,7 +243,7 @@ private slots:
         QCOMPARE(failed.count(), 1);
         QCOMPARE(readBack(path).frames, qint64{2} * kRate);
         // The next recording starts afresh.
-        script.failAt = -1;
+        rec.script.failAt = -1;
         const QString next = dir_.filePath(QStringLiteral("next.wav"));
         QVERIFY(session.start(next));
         QTRY_VERIFY_WITH_TIMEOUT(session.framesWritten() >= kRate, 20000);
