@@ -19,7 +19,10 @@ const QString &cachedChars() {
 
 } // namespace
 
-ElapsedLabel::ElapsedLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {}
+ElapsedLabel::ElapsedLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {
+    // A time is never rich text: spares guessing the format on every change.
+    setTextFormat(Qt::PlainText);
+}
 
 bool ElapsedLabel::prepare() {
     if (usable_ && rawFor_ == font())

@@ -143,7 +143,7 @@ void PlaybackController::onTimer(qint64 currentSamples) {
         av_->SetSamples(player_.GetLatestSamples(av_->WantedSamples() * channels_));
     }
     if (display_ != nullptr && display_->isVisible() && pos + display_->WantedSamples() <= length_)
-        display_->SetSamples(player_.GetLatestSamples(display_->WantedSamples() * channels_));
+        display_->SetSamples(player_.GetLatestSamples(display_->WantedSamples()));
 }
 
 } // namespace pelvanto

@@ -35,7 +35,10 @@ RecordingOutput::RecordingOutput(const QString &target)
     : target_(target), writePath_(taken(target) ? temporaryBeside(target) : target) {}
 
 bool RecordingOutput::commit() {
-    if (committed_ || writePath_ == target_)
+    // Asked on every timer tick while recording: once there, no more file-system calls.
+    if (committed_)
+        return true;
+    if (writePath_ == target_)
         return committed_ = QFileInfo(target_).isFile();
     // rename() replaces the earlier file in one step; the open file goes on
     // growing under its new name.

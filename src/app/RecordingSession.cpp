@@ -147,8 +147,8 @@ void RecordingSession::onTimer(qint64 currentSamples) {
         av_->SetSamples(samples);
     }
     if (display_ != nullptr && display_->isVisible()) {
-        const int wanted = display_->WantedSamples();
-        display_->SetSamples(recorder_.GetLatestSamples(wanted * channels_));
+        // The waveform counts its wanted samples with the channels in them already.
+        display_->SetSamples(recorder_.GetLatestSamples(display_->WantedSamples()));
     }
 }
 

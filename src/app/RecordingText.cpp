@@ -3,6 +3,7 @@
 #include "platform/LocaleDateTime.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace pelvanto {
 
@@ -12,10 +13,12 @@ QString elapsedText(qint64 ms) {
     const qint64 minutes = ms / 60000;
     const qint64 seconds = ms / 1000 - minutes * 60;
     const qint64 millis = ms % 1000;
-    return QStringLiteral("%1:%2.%3")
-        .arg(minutes)
-        .arg(seconds, 2, 10, QLatin1Char('0'))
-        .arg(millis, 3, 10, QLatin1Char('0'));
+    // Formatted twenty times a second while recording: one snprintf, no argument parsing.
+    char text[32];
+    const int length =
+        std::snprintf(text, sizeof text, "%lld:%02lld.%03lld", static_cast<long long>(minutes),
+                      static_cast<long long>(seconds), static_cast<long long>(millis));
+    return QString::fromLatin1(text, length);
 }
 
 QString sizeText(qint64 bytes, const QLocale &locale) {
