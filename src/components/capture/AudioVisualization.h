@@ -2,6 +2,7 @@
 
 #include "capture/RepaintThrottle.h"
 
+#include <QImage>
 #include <QPair>
 #include <QVector>
 #include <QWidget>
@@ -59,6 +60,7 @@ private:
     QPair<int, int> bandsFor_; // rate and transform size bandBins_ was made for
     QVector<float> bands_;
     bool dirty_ = false;
+    QImage image_; // the picture, kept for the next paint
     RepaintThrottle throttle_{this};
     std::unique_ptr<Spectrum> fft_;
 };

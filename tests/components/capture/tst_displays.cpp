@@ -98,6 +98,49 @@ private slots:
         }
     }
 
+    // Every pixel is painted (the widget is opaque: a gap would show stale pixels) in one of
+    // the display's colours; the tone's band and the meters stand where they belong.
+    void spectrumPaintsEveryPixelInItsColours() {
+        AudioVisualization v;
+        v.resize(333, 97);
+        v.SetFormat(kRate, 2);
+        QVector<qint16> stereo = testsupport::sineTone(kRate, 2, 4096, 1000.0, 0.99);
+        for (qsizetype i = 0; i < stereo.size(); i += 2)
+            stereo[i] = static_cast<qint16>(stereo[i] / 100); // left -40 dB, right near full
+        v.SetSamples(stereo);
+        QPixmap canvas(v.size());
+        canvas.fill(Qt::magenta); // shows through wherever nothing was painted
+        v.render(&canvas);
+        const QImage img = canvas.toImage().convertToFormat(QImage::Format_RGB32);
+        const QRgb background = qRgb(16, 24, 32);
+        const QRgb bar = qRgb(80, 160, 240);
+        const QRgb meter = qRgb(32, 40, 48);
+        const QRgb green = qRgb(96, 220, 120);
+        const QRgb red = qRgb(240, 80, 64);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb c = img.pixel(x, y);
+                QVERIFY2(c == background || c == bar || c == meter || c == green || c == red,
+                         qPrintable(QStringLiteral("%1,%2: %3").arg(x).arg(y).arg(c, 0, 16)));
+            }
+        const int h = img.height();
+        // The right meter (last 10 columns before a 2-pixel gap) is loud, the left one is not.
+        QCOMPARE(img.pixel(img.width() - 6, h - 2), red);
+        QCOMPARE(img.pixel(img.width() - 18, h - 2), green);
+        QCOMPARE(img.pixel(img.width() - 18, 2), meter);
+        QCOMPARE(img.pixel(img.width() - 6, 0), background);
+        // The tone's band is a bar that reaches above the middle, the top band none.
+        const QVector<float> bands = v.Bands();
+        const auto loudest = std::max_element(bands.begin(), bands.end()) - bands.begin();
+        const int spectrumWidth = img.width() - 2 * 12 - 4;
+        const int x = (static_cast<int>(loudest) * spectrumWidth / bands.size() +
+                       (static_cast<int>(loudest) + 1) * spectrumWidth / bands.size()) /
+                      2;
+        QCOMPARE(img.pixel(x, h / 2), bar);
+        QCOMPARE(img.pixel(x, 0), background);
+        QCOMPARE(img.pixel(spectrumWidth - 2, h / 2), background);
+    }
+
     void spectrumFindsTheToneAndClears() {
         AudioVisualization v;
         QCOMPARE(v.WantedSamples(), 4096);
