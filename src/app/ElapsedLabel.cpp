@@ -4,6 +4,7 @@
 #include <QGlyphRun>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleOption>
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +23,8 @@ const QString &cachedChars() {
 ElapsedLabel::ElapsedLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {
     // A time is never rich text: spares guessing the format on every change.
     setTextFormat(Qt::PlainText);
+    // The background is painted by paintEvent, from the cache where it can be.
+    setAttribute(Qt::WA_NoSystemBackground);
 }
 
 bool ElapsedLabel::prepare() {
@@ -50,8 +53,39 @@ bool ElapsedLabel::drawsFromGlyphCache() {
            std::all_of(t.begin(), t.end(), [](QChar c) { return cachedChars().contains(c); });
 }
 
+void ElapsedLabel::drawBackground(QPainter *painter) {
+    if (autoFillBackground())
+        painter->fillRect(rect(), palette().brush(backgroundRole()));
+    if (testAttribute(Qt::WA_StyledBackground)) {
+        QStyleOption option;
+        option.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_Widget, &option, painter, this);
+    }
+}
+
+const QPixmap &ElapsedLabel::chrome() {
+    const qreal ratio = devicePixelRatio();
+    if (chrome_.isNull() || chrome_.deviceIndependentSize() != QSizeF(size()) ||
+        chrome_.devicePixelRatio() != ratio || chromeFrame_ != frameStyle()) {
+        QPixmap drawn(size() * ratio);
+        drawn.setDevicePixelRatio(ratio);
+        drawn.fill(Qt::transparent);
+        QPainter p(&drawn);
+        drawBackground(&p);
+        drawFrame(&p);
+        p.end();
+        chrome_ = drawn;
+        chromeFrame_ = frameStyle();
+    }
+    return chrome_;
+}
+
 void ElapsedLabel::paintEvent(QPaintEvent *event) {
     if (!drawsFromGlyphCache()) {
+        {
+            QPainter p(this);
+            drawBackground(&p);
+        }
         QLabel::paintEvent(event);
         return;
     }
@@ -73,7 +107,7 @@ void ElapsedLabel::paintEvent(QPaintEvent *event) {
     run.setPositions(positions);
 
     QPainter p(this);
-    drawFrame(&p);
+    p.drawPixmap(0, 0, chrome());
     const int m = margin();
     const QRect area = contentsRect().adjusted(m, m, -m, -m);
     const qreal height = raw_.ascent() + raw_.descent();
@@ -88,7 +122,25 @@ void ElapsedLabel::paintEvent(QPaintEvent *event) {
 void ElapsedLabel::changeEvent(QEvent *event) {
     if (event->type() == QEvent::FontChange)
         usable_ = false;
+    // Style, palette, enabled state, window activation: any of them may change the look.
+    chrome_ = QPixmap();
     QLabel::changeEvent(event);
+}
+
+void ElapsedLabel::resizeEvent(QResizeEvent *event) {
+    chrome_ = QPixmap();
+    QLabel::resizeEvent(event);
+}
+
+// A skin may style the label under the mouse.
+void ElapsedLabel::enterEvent(QEnterEvent *event) {
+    chrome_ = QPixmap();
+    QLabel::enterEvent(event);
+}
+
+void ElapsedLabel::leaveEvent(QEvent *event) {
+    chrome_ = QPixmap();
+    QLabel::leaveEvent(event);
 }
 
 } // namespace pelvanto

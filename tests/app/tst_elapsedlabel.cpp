@@ -10,7 +10,9 @@ using namespace pelvanto;
 namespace {
 
 const char *kSheet = R"(QLabel#Label1 { font-family: "DejaVu Sans Mono", monospace; font-size: 20pt;
-    color: #7fe08a; background-color: #14171c; border: 1px solid #3d444f; padding: 2px 8px; })";
+    color: #7fe08a; background-color: #14171c; border: 1px solid #3d444f; border-radius: 3px;
+    padding: 2px 8px; }
+    QLabel#Label1:disabled { background-color: #402020; })";
 
 struct Ink {
     QRect box;
@@ -34,6 +36,30 @@ Ink inkOf(QWidget &w, const QColor &colour) {
                 ++ink.ofColour;
         }
     return ink;
+}
+
+// Equal but for rounding: the frame is drawn into a cache first, so the anti-aliased corners
+// are blended twice.
+bool alike(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) <= 2 && std::abs(qGreen(a) - qGreen(b)) <= 2 &&
+           std::abs(qBlue(a) - qBlue(b)) <= 2;
+}
+
+// Pixels that differ between the two labels as the window shows them, outside their text (and
+// a margin around it).
+int chromeDifferences(QWidget &a, QWidget &b, const QRect &text) {
+    const QImage window = a.window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage x = window.copy(a.geometry());
+    const QImage y = window.copy(b.geometry());
+    if (x.size() != y.size())
+        return -1;
+    const QRect skip = text.adjusted(-3, -3, 3, 3);
+    int differ = 0;
+    for (int r = 0; r < x.height(); ++r)
+        for (int c = 0; c < x.width(); ++c)
+            if (!skip.contains(c, r) && !alike(x.pixel(c, r), y.pixel(c, r)))
+                ++differ;
+    return differ;
 }
 
 } // namespace
@@ -82,6 +108,20 @@ private slots:
         QVERIFY2(std::abs(a.pixels - b.pixels) <= b.pixels / 7,
                  qPrintable(QStringLiteral("%1 vs %2").arg(a.pixels).arg(b.pixels)));
         QVERIFY(a.ofColour > a.pixels / 2);
+        // Background, rounded border and frame as the plain label has them, also after the
+        // size or the state changes what the skin draws.
+        QCOMPARE(chromeDifferences(*ours, *plain, a.box | b.box), 0);
+        for (QLabel *l : {static_cast<QLabel *>(ours), plain})
+            l->setFixedSize(200, 50);
+        QTRY_COMPARE(ours->size(), QSize(200, 50));
+        QCOMPARE(chromeDifferences(*ours, *plain, inkOf(*plain, Qt::green).box), 0);
+        for (QLabel *l : {static_cast<QLabel *>(ours), plain})
+            l->setEnabled(false);
+        const QImage disabled = ours->grab().toImage();
+        QCOMPARE(disabled.pixelColor(disabled.width() / 2, 2), QColor(0x40, 0x20, 0x20));
+        QCOMPARE(chromeDifferences(*ours, *plain, inkOf(*plain, Qt::green).box), 0);
+        for (QLabel *l : {static_cast<QLabel *>(ours), plain})
+            l->setEnabled(true);
         // A new font is taken up at once.
         ours->setStyleSheet(QStringLiteral("font-size: 10pt;"));
         QVERIFY(ours->drawsFromGlyphCache());
