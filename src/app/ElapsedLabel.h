@@ -8,7 +8,7 @@
 
 namespace pelvanto {
 
-// The elapsed-time label. Its text changes twenty times a second while recording or playing;
+// The elapsed-time label. Its text changes many times a second while recording or playing;
 // text made only of digits, ':' and '.' is drawn from glyphs looked up once per font, so those
 // repaints shape no text, over the label's background and frame drawn once per size and style
 // (a skin's rounded border is the dearest part of the label to draw). Any other text is

@@ -184,7 +184,7 @@ void Form1::buildWindow() {
     resize(760, 620);
 }
 
-// The elapsed time changes twenty times a second while recording or playing; a
+// The elapsed time changes many times a second while recording or playing; a
 // label of fixed size repaints itself without making the window lay out again.
 void Form1::fixElapsedLabelSize() {
     elapsedLabel_->ensurePolished();

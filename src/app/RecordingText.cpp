@@ -13,7 +13,7 @@ QString elapsedText(qint64 ms) {
     const qint64 minutes = ms / 60000;
     const qint64 seconds = ms / 1000 - minutes * 60;
     const qint64 millis = ms % 1000;
-    // Formatted twenty times a second while recording: one snprintf, no argument parsing.
+    // Formatted at every timer tick: one snprintf, no argument parsing.
     char text[32];
     const int length =
         std::snprintf(text, sizeof text, "%lld:%02lld.%03lld", static_cast<long long>(minutes),

@@ -104,8 +104,9 @@ public:
         it->values[index] = stored;
         return true;
     }
-    std::unique_ptr<pelvanto::CaptureStream>
-    openCapture(const QString &, int, int, pelvanto::CaptureCallbacks, QString *error) override {
+    std::unique_ptr<pelvanto::CaptureStream> openCapture(const QString &, int, int, int,
+                                                         pelvanto::CaptureCallbacks,
+                                                         QString *error) override {
         if (error)
             *error = state_->captureRefusal;
         return nullptr;

@@ -4,6 +4,7 @@
 #include "capture/MixerBackend.h"
 
 #include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -17,7 +18,9 @@ namespace {
 
 constexpr int kMaxLevel = 65535;
 constexpr quint32 kUnity = 65536; // the server's 100 %
-constexpr int kTimerRate = 20;    // timer events per second
+// Timer events per second. Each one repaints the elapsed time and both displays, which is most
+// of what a recording costs the window's thread; fifteen keep the meters fluid.
+constexpr int kTimerRate = 15;
 constexpr int kLatestSeconds = 2; // history kept for GetLatestSamples
 
 quint32 toServer(int level) {
@@ -37,7 +40,12 @@ int fromServer(quint32 v) {
 class RecordEngine {
 public:
     RecordEngine(AudioRecord *q, std::unique_ptr<MixerBackend> backend)
-        : q_(q), backend_(std::move(backend)) {}
+        : q_(q), backend_(std::move(backend)) {
+        // The ticks come from the owner's thread: evenly spaced however the server cuts the
+        // audio into pieces, and the capture thread wakes nobody for them.
+        ticker_.setInterval(1000 / kTimerRate);
+        QObject::connect(&ticker_, &QTimer::timeout, q_, [this] { tick(); });
+    }
 
     ~RecordEngine() { stream_.reset(); }
 
@@ -189,13 +197,13 @@ public:
     size_t latestPos_ = 0;
     size_t latestFill_ = 0;
     qint64 totalFrames_ = 0;
-    qint64 periodFrames_ = 0;
+    qint64 tickedFrames_ = 0; // totalFrames_ at the last tick
+    QTimer ticker_;
     int peak_[2] = {0, 0};
     int blockNumber_ = 0;
     int status_ = 0;
     QString error_;
     int generation_ = 0;
-    std::atomic<bool> timerPending_{false};
 
     void onData(const qint16 *samples, qsizetype frames) {
         const auto count = static_cast<size_t>(frames * channels_);
@@ -225,19 +233,8 @@ public:
                 finishBlock(gen);
         }
 
-        const qint64 period = std::max(1, rate_ / kTimerRate);
-        qsizetype done = 0;
-        while (done < frames) {
-            const qsizetype n = std::min<qsizetype>(frames - done, period - periodFrames_);
-            notePeaks(scratch_.data() + done * channels_, n);
-            done += n;
-            totalFrames_ += n;
-            periodFrames_ += n;
-            if (periodFrames_ >= period) {
-                periodFrames_ = 0;
-                postTimer(gen);
-            }
-        }
+        notePeaks(scratch_.data(), frames);
+        totalFrames_ += frames;
     }
 
     // With mutex_ held.
@@ -293,23 +290,22 @@ public:
             Qt::QueuedConnection);
     }
 
-    // With mutex_ held. A window that is busy gets one timer event, not a backlog.
-    void postTimer(int gen) {
-        const qint64 frames = totalFrames_;
-        const int left = peak_[0];
-        const int right = channels_ > 1 ? peak_[1] : peak_[0];
-        peak_[0] = peak_[1] = 0;
-        if (timerPending_.exchange(true))
-            return;
-        QPointer<AudioRecord> q = q_;
-        QMetaObject::invokeMethod(
-            q_,
-            [this, q, frames, left, right, gen] {
-                timerPending_ = false;
-                if (q && currentGeneration() == gen)
-                    emit q->Timer(frames, left, right);
-            },
-            Qt::QueuedConnection);
+    // On the owner's thread. A tick with no new audio since the last one is left out: the
+    // count of frames only ever grows from one event to the next.
+    void tick() {
+        qint64 frames = 0;
+        int left = 0;
+        int right = 0;
+        {
+            std::lock_guard lock(mutex_);
+            if (totalFrames_ == tickedFrames_)
+                return;
+            tickedFrames_ = frames = totalFrames_;
+            left = peak_[0];
+            right = channels_ > 1 ? peak_[1] : peak_[0];
+            peak_[0] = peak_[1] = 0;
+        }
+        emit q_->Timer(frames, left, right);
     }
 
     int currentGeneration() const {
@@ -342,6 +338,7 @@ public:
 
     // Stops the stream and hands out the last, partial block.
     void finishCapture() {
+        ticker_.stop();
         if (stream_) {
             stream_->stop();
             stream_.reset();
@@ -361,7 +358,7 @@ public:
             partial_.reserve(static_cast<qsizetype>(blockFrames_) * channels_);
             latest_.assign(static_cast<size_t>(rate_) * channels_ * kLatestSeconds, 0);
             latestPos_ = latestFill_ = 0;
-            totalFrames_ = periodFrames_ = 0;
+            totalFrames_ = tickedFrames_ = 0;
             peak_[0] = peak_[1] = 0;
             blockNumber_ = 0;
             error_.clear();
@@ -378,7 +375,7 @@ public:
             callbacks.data = [this](const qint16 *s, qsizetype f) { onData(s, f); };
             callbacks.failed = [this](const QString &reason) { onFailed(reason); };
             stream_ = backend_->openCapture(devices_[device_].name, rate_, channels_,
-                                            std::move(callbacks), &error);
+                                            1000 / kTimerRate, std::move(callbacks), &error);
         }
         std::lock_guard lock(mutex_);
         if (!stream_) {
@@ -387,6 +384,7 @@ public:
             return status_;
         }
         status_ = 1;
+        ticker_.start();
         return status_;
     }
 };

@@ -109,7 +109,7 @@ public:
     bool ServerConnected() const;
 
 signals:
-    // About 20 times a second while recording; levels are the peaks of the last period.
+    // About 15 times a second while recording; levels are the peaks of the last period.
     void Timer(qint64 CurrentSamples, int LevelLeft, int LevelRight);
     // A block is ready for GetRecordedBlock(); nBlock counts blocks from 0 per recording.
     void EndArrayRecord(int nBlock);

@@ -72,8 +72,10 @@ public:
     virtual QVariant cardControlValue(const QString &card, int index) = 0;
     virtual bool setCardControlValue(const QString &card, int index, const QVariant &value) = 0;
 
+    // `periodMs`: how often the caller wants audio handed over, about.
     virtual std::unique_ptr<CaptureStream> openCapture(const QString &source, int rate,
-                                                       int channels, CaptureCallbacks callbacks,
+                                                       int channels, int periodMs,
+                                                       CaptureCallbacks callbacks,
                                                        QString *error) = 0;
 
     // Requests the caller waited for the server to answer, since the start: what a window

@@ -15,10 +15,6 @@ namespace pelvanto {
 
 namespace {
 
-// Short enough that stopping loses nothing and the displays keep up with the timer (20 Hz),
-// long enough that the capture thread wakes no more often than the timer does.
-constexpr pa_usec_t kFragmentMs = 50;
-
 int sideOf(pa_channel_position_t p) {
     switch (p) {
     case PA_CHANNEL_POSITION_FRONT_LEFT:
@@ -88,7 +84,10 @@ public:
 
     ~PulseCapture() override { stop(); }
 
-    bool open(const QString &source, int rate, int channels, QString *error) {
+    // The server is asked for fragments of `periodMs`: short enough that stopping loses
+    // nothing and the displays keep up with the timer, long enough that the capture thread
+    // wakes no more often than the timer does.
+    bool open(const QString &source, int rate, int channels, int periodMs, QString *error) {
         PulseConnection::Lock lock(*connection_);
         if (!connection_->ready()) {
             *error = QStringLiteral("the sound server is not available");
@@ -109,10 +108,15 @@ public:
         }
         pa_stream_set_state_callback(stream_, stateChanged, this);
         pa_stream_set_read_callback(stream_, readable, this);
+        const auto period = static_cast<pa_usec_t>(std::clamp(periodMs, 10, 1000));
+        // A source that runs at a shorter latency (because another program asked for one)
+        // still delivers every few milliseconds. Its data waits in the stream until half a
+        // fragment is there: processing it in one go costs far less than waking the filters
+        // for every piece, and each tick of the timer still finds new audio.
+        batchBytes_ = pa_usec_to_bytes(period * PA_USEC_PER_MSEC / 2, &spec);
         pa_buffer_attr attr;
         std::memset(&attr, 0xff, sizeof attr);
-        attr.fragsize =
-            static_cast<uint32_t>(pa_usec_to_bytes(kFragmentMs * PA_USEC_PER_MSEC, &spec));
+        attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(period * PA_USEC_PER_MSEC, &spec));
         const QByteArray name = source.toUtf8();
         const auto flags =
             static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
@@ -168,7 +172,8 @@ private:
 
     static void readable(pa_stream *, size_t available, void *userdata) {
         auto *self = static_cast<PulseCapture *>(userdata);
-        self->drain(available);
+        if (available >= self->batchBytes_)
+            self->drain(available);
         ++self->fragments_;
         self->connection_->signal();
     }
@@ -247,6 +252,7 @@ private:
     int frameBytes_;
     pa_stream *stream_ = nullptr;
     quint64 fragments_ = 0;
+    size_t batchBytes_ = 0;
     bool failed_ = false;
     QByteArray carry_;
     std::vector<qint16> aligned_;
@@ -359,7 +365,7 @@ public:
     }
 
     std::unique_ptr<CaptureStream> openCapture(const QString &source, int rate, int channels,
-                                               CaptureCallbacks callbacks,
+                                               int periodMs, CaptureCallbacks callbacks,
                                                QString *error) override {
         if (!connected())
             reconnect();
@@ -368,7 +374,7 @@ public:
             return nullptr;
         }
         auto capture = std::make_unique<PulseCapture>(connection_, std::move(callbacks), channels);
-        if (!capture->open(source, rate, channels, error))
+        if (!capture->open(source, rate, channels, periodMs, error))
             return nullptr;
         return capture;
     }

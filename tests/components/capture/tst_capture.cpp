@@ -157,6 +157,16 @@ private slots:
         for (int i = 1; i < c.timerFrames.size(); ++i)
             QVERIFY(c.timerFrames[i] > c.timerFrames[i - 1]);
         QVERIFY(c.timerFrames.last() <= c.frames());
+        // About fifteen a second, each with fresh audio, although the test server hands the
+        // audio over in 10 ms pieces: the typical step is a tick's worth, not a piece's or
+        // two ticks'.
+        QVector<qint64> steps;
+        for (int i = 1; i < c.timerFrames.size(); ++i)
+            steps << c.timerFrames[i] - c.timerFrames[i - 1];
+        std::sort(steps.begin(), steps.end());
+        const qint64 typical = steps[steps.size() / 2];
+        QVERIFY2(typical >= 44100 / 30 && typical <= 44100 / 10,
+                 qPrintable(QString::number(typical)));
         QVERIFY(std::abs(c.levelLeft - peak) < peak / 10);
         // The displays get the most recent samples.
         const QVector<qint16> latest = r.GetLatestSamples(4096 * 2);
