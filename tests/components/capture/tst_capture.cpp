@@ -13,6 +13,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <algorithm>
+
 using namespace pelvanto;
 using namespace capturetest;
 
