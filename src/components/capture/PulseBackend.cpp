@@ -109,14 +109,10 @@ public:
         pa_stream_set_state_callback(stream_, stateChanged, this);
         pa_stream_set_read_callback(stream_, readable, this);
         const auto period = static_cast<pa_usec_t>(std::clamp(periodMs, 10, 1000));
-        // A source that runs at a shorter latency (because another program asked for one)
-        // still delivers every few milliseconds. Its data waits in the stream until half a
-        // fragment is there: processing it in one go costs far less than waking the filters
-        // for every piece, and each tick of the timer still finds new audio.
-        batchBytes_ = pa_usec_to_bytes(period * PA_USEC_PER_MSEC / 2, &spec);
+        periodBytes_ = pa_usec_to_bytes(period * PA_USEC_PER_MSEC, &spec);
         pa_buffer_attr attr;
         std::memset(&attr, 0xff, sizeof attr);
-        attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(period * PA_USEC_PER_MSEC, &spec));
+        attr.fragsize = static_cast<uint32_t>(periodBytes_);
         const QByteArray name = source.toUtf8();
         const auto flags =
             static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
@@ -170,10 +166,18 @@ private:
         self->connection_->signal();
     }
 
+    // A source that runs at a shorter latency (because another program asked for one) still
+    // delivers every few milliseconds. Its pieces wait in the stream as long as one more would
+    // not make the oldest older than a period: processing them in one go costs far less than
+    // waking the filters for each, and every tick of the timer still finds new audio.
     static void readable(pa_stream *, size_t available, void *userdata) {
         auto *self = static_cast<PulseCapture *>(userdata);
-        if (available >= self->batchBytes_)
+        const size_t piece = available - std::min(available, self->waitingBytes_);
+        self->waitingBytes_ = available;
+        if (available + piece > self->periodBytes_) {
             self->drain(available);
+            self->waitingBytes_ = 0;
+        }
         ++self->fragments_;
         self->connection_->signal();
     }
@@ -182,6 +186,7 @@ private:
         const size_t available = pa_stream_readable_size(stream_);
         if (available != static_cast<size_t>(-1))
             drain(available);
+        waitingBytes_ = 0;
     }
 
     // Takes `available` bytes. Every call into the library checks for a fork with a system
@@ -252,7 +257,8 @@ private:
     int frameBytes_;
     pa_stream *stream_ = nullptr;
     quint64 fragments_ = 0;
-    size_t batchBytes_ = 0;
+    size_t periodBytes_ = 0;
+    size_t waitingBytes_ = 0; // in the stream, not taken yet
     bool failed_ = false;
     QByteArray carry_;
     std::vector<qint16> aligned_;
