@@ -223,7 +223,7 @@ void AudioVisualization::paintEvent(QPaintEvent *) {
     const int meters = static_cast<int>(levels_.size());
     const int spectrumWidth = w - meters * (meterWidth + 2) - 4;
     std::vector<Strip> strips;
-    strips.reserve(static_cast<size_t>(bandCount_ + meters));
+    strips.reserve(static_cast<size_t>(bandCount_) + static_cast<size_t>(meters));
     const auto add = [w, &strips](Strip s) {
         s.left = std::max(s.left, 0);
         s.right = std::min(s.right, w);
